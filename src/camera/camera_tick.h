@@ -1,0 +1,4 @@
+// camera_tick.h - the per-frame camera update, run on every frame message.
+#pragma once
+
+void CameraTick();

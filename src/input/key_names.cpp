@@ -1,0 +1,2 @@
+// key_names.cpp - the key name table.
+#include "input/key_names.h"

@@ -1,0 +1,50 @@
+// skyvane-sim - runs the module inside the substitute host from a scenario
+// script and prints what it did. See docs/scenarios.md.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "hostsim/hostsim.h"
+#include "scenario.h"
+
+static int Usage() {
+    std::fprintf(stderr, "usage: skyvane-sim [--keep] SCRIPT.scn\n");
+    return 2;
+}
+
+int main(int argc, char** argv) {
+    bool keep = false;
+    const char* script = nullptr;
+    for (int i = 1; i < argc; i++) {
+        if (std::strcmp(argv[i], "--keep") == 0) {
+            keep = true;
+        } else if (!script) {
+            script = argv[i];
+        } else {
+            return Usage();
+        }
+    }
+    if (!script) return Usage();
+
+    // The simulated drives live in a fresh real folder.
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/skyvane-sim-XXXXXX";
+    if (!mkdtemp(pattern.data())) {
+        std::perror("mkdtemp");
+        return 2;
+    }
+    hostsim::Reset(pattern);
+    hostsim::CreateWindow("main", "FS98MAIN", 5);
+    hostsim::CreateWindow("child", "FS98CHILD", 0);
+
+    int rc = RunScenario(script, stdout);
+    if (keep) {
+        std::fprintf(stderr, "drives kept in %s\n", pattern.c_str());
+    } else {
+        std::error_code ignored;
+        std::filesystem::remove_all(pattern, ignored);
+    }
+    return rc;
+}
