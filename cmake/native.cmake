@@ -14,6 +14,7 @@ target_link_libraries(skyvane_hostsim PUBLIC skyvane_core)
 target_link_libraries(skyvane_core PUBLIC skyvane_hostsim)
 
 add_subdirectory(tools/skyvane-sim)
+add_subdirectory(tools/pecheck)
 
 enable_testing()
 add_subdirectory(tests)

@@ -228,13 +228,14 @@ static bool Pump(Scenario& s, const Args&) {
     return true;
 }
 
-// frame [N [MS]]: N frame messages sent to the main window, the clock
-// advanced by MS before each.
+// frame [N [MS [WINDOW]]]: N frame messages sent to the main window (or
+// WINDOW), the clock advanced by MS before each.
 static bool Frame(Scenario& s, const Args& a) {
     long long count = 1, ms = kDefaultFrameMs;
     if (!a.empty() && (!ParseNumber(a[0], &count) || count < 0)) return ScenarioError(s, "bad count");
     if (a.size() > 1 && (!ParseNumber(a[1], &ms) || ms < 0)) return ScenarioError(s, "bad time");
     PlatWindow main = hostsim::FindWindowByName("main");
+    if (a.size() > 2 && !ParseWindow(s, a[2], &main)) return false;
     long long reached = 0;
     for (long long i = 0; i < count; i++) {
         Get().clockMs += std::uint32_t(ms);
@@ -278,7 +279,7 @@ static const ScenarioCommand kShellCommands[] = {
     {"post", 2, 4, Post, "post WINDOW MSG [W [L]]"},
     {"peek", 2, 4, Peek, "peek WINDOW MSG [W [L]]"},
     {"pump", 0, 0, Pump, "pump"},
-    {"frame", 0, 2, Frame, "frame [N [MS]]"},
+    {"frame", 0, 3, Frame, "frame [N [MS [WINDOW]]]"},
     {"menu-open", 0, 0, MenuOpen, "menu-open"},
     {"menu-choose", 1, 1, MenuChoose, "menu-choose ID"},
 };
@@ -298,26 +299,44 @@ static bool PrintSettings(Scenario& s, const Args&) {
     return true;
 }
 
-static bool PrintFlags(Scenario& s, const Args&) {
-    const struct {
-        const char* name;
-        int value;
-    } flags[] = {
-        {"FlyByActive", g_main.FlyByActive},
-        {"ApproachActive", g_main.ApproachActive},
-        {"InternalViewActive", g_main.InternalViewActive},
-        {"ExternalViewActive", g_main.ExternalViewActive},
-        {"TrafficViewActive", g_main.TrafficViewActive},
-        {"TrafficLockActive", g_main.TrafficLockActive},
-        {"LookAtViewActive", g_main.LookAtViewActive},
-        {"TowerModeActive", g_main.TowerModeActive},
-        {"EnableWheelZoom", g_main.EnableWheelZoom},
-        {"UseMouseInSpot", g_main.UseMouseInSpot},
-        {"SoundOn", g_main.SoundOn},
-        {"TrafficIndex", g_main.TrafficIndex},
+struct FlagRow {
+    const char* name;
+    const int* value;
+};
+
+static const FlagRow kFlagRows[] = {
+    {"FlyByActive", &g_main.FlyByActive},
+    {"ApproachActive", &g_main.ApproachActive},
+    {"InternalViewActive", &g_main.InternalViewActive},
+    {"ExternalViewActive", &g_main.ExternalViewActive},
+    {"TrafficViewActive", &g_main.TrafficViewActive},
+    {"TrafficLockActive", &g_main.TrafficLockActive},
+    {"LookAtViewActive", &g_main.LookAtViewActive},
+    {"TowerModeActive", &g_main.TowerModeActive},
+    {"EnableWheelZoom", &g_main.EnableWheelZoom},
+    {"UseMouseInSpot", &g_main.UseMouseInSpot},
+    {"SoundOn", &g_main.SoundOn},
+    {"TrafficIndex", &g_main.TrafficIndex},
+};
+
+// print flags [NAME...]: the mode flags, all or the ones named.
+static bool PrintFlags(Scenario& s, const Args& a) {
+    for (const std::string& name : a) {
+        bool known = name == "TrafficLockId";
+        for (const FlagRow& row : kFlagRows) known = known || name == row.name;
+        if (!known) return ScenarioError(s, "no flag %s", name.c_str());
+    }
+    auto wanted = [&a](const char* name) {
+        if (a.empty()) return true;
+        for (const std::string& n : a) {
+            if (n == name) return true;
+        }
+        return false;
     };
-    for (const auto& f : flags) Emit(s, "flag %s %d", f.name, f.value);
-    Emit(s, "flag TrafficLockId %s", Quote(g_main.TrafficLockId).c_str());
+    for (const FlagRow& row : kFlagRows) {
+        if (wanted(row.name)) Emit(s, "flag %s %d", row.name, *row.value);
+    }
+    if (wanted("TrafficLockId")) Emit(s, "flag TrafficLockId %s", Quote(g_main.TrafficLockId).c_str());
     return true;
 }
 
@@ -374,13 +393,28 @@ static void PrintMenuTree(Scenario& s, PlatMenu menu, const std::string& prefix,
     }
 }
 
-static bool PrintMenu(Scenario& s, const Args&) {
-    PlatMenu bar = PlatWindowMenuBar(hostsim::FindWindowByName("main"));
+// print menu [N [WINDOW]]: the menu bar of the main window (or of WINDOW),
+// or only its N-th top-level menu; N = 0 is the whole bar.
+static bool PrintMenu(Scenario& s, const Args& a) {
+    PlatWindow window = hostsim::FindWindowByName("main");
+    if (a.size() > 1 && !ParseWindow(s, a[1], &window)) return false;
+    PlatMenu bar = PlatWindowMenuBar(window);
     if (!bar) {
         Emit(s, "menu none");
         return true;
     }
-    PrintMenuTree(s, bar, "", 0);
+    if (a.empty() || a[0] == "0") {
+        PrintMenuTree(s, bar, "", 0);
+        return true;
+    }
+    long long n = 0;
+    if (!ParseNumber(a[0], &n) || n < 0) return ScenarioError(s, "bad menu number %s", a[0].c_str());
+    PlatMenu sub = PlatSubMenu(bar, int(n - 1));
+    if (!sub) {
+        Emit(s, "menu %lld none", n);
+        return true;
+    }
+    PrintMenuTree(s, sub, std::to_string(n) + ".", 1);
     return true;
 }
 
@@ -413,11 +447,11 @@ static bool PrintFile(Scenario& s, const Args& a) {
 
 static const ScenarioCommand kShellPrints[] = {
     {"settings", 0, 0, PrintSettings, "print settings"},
-    {"flags", 0, 0, PrintFlags, "print flags"},
+    {"flags", 0, -1, PrintFlags, "print flags [NAME...]"},
     {"shell", 0, 0, PrintShell, "print shell"},
     {"registry", 0, 0, PrintRegistry, "print registry"},
     {"registry-writes", 0, 0, PrintRegistryWrites, "print registry-writes"},
-    {"menu", 0, 0, PrintMenu, "print menu"},
+    {"menu", 0, 2, PrintMenu, "print menu [N [WINDOW]]"},
     {"msgboxes", 0, 0, PrintMessageBoxes, "print msgboxes"},
     {"file", 1, 1, PrintFile, "print file PATH"},
 };
