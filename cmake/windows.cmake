@@ -9,5 +9,5 @@ skyvane_core_options(Skyvane2004)
 set_target_properties(Skyvane2004 PROPERTIES PREFIX "" OUTPUT_NAME "Skyvane2004")
 target_compile_definitions(Skyvane2004 PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
 # No MinGW runtime DLL may be needed beside the module.
-target_link_options(Skyvane2004 PRIVATE -static -static-libgcc -static-libstdc++ -Wl,--enable-stdcall-fixup)
+target_link_options(Skyvane2004 PRIVATE -static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
 target_link_libraries(Skyvane2004 PRIVATE user32 advapi32 winmm comdlg32)

@@ -58,6 +58,9 @@ int StartModule() {
     ClearViewPresets();
     std::memset(&g_hostgate, 0, sizeof g_hostgate);
 
+    // The bindings load into an empty table, also when the host loads the
+    // module a second time into the same process.
+    g_keyBindings.count = 0;
     char configPath[kPathSize];
     ConfigFilePath(configPath, sizeof configPath);
     LoadKeyBindings(configPath, "Keyboard", &g_keyBindings);

@@ -184,7 +184,7 @@ static bool RunCommand(Scenario& s, const std::vector<ScenarioTable>& tables, co
 }
 
 static bool Print(Scenario& s, const Args& args) {
-    std::vector<ScenarioTable> tables = {ShellPrintCommands()};
+    std::vector<ScenarioTable> tables = {ShellPrintCommands(), InputPrintCommands()};
     return RunCommand(s, tables, args);
 }
 

@@ -42,6 +42,7 @@ struct Scenario {
 ScenarioTable ShellScenarioCommands();
 // The "print" subcommands are looked up in their own tables.
 ScenarioTable ShellPrintCommands();
+ScenarioTable InputPrintCommands();
 
 // Run a script; returns the process exit code (0 ok, 2 script error).
 int RunScenario(const std::string& path, std::FILE* out);

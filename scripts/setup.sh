@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on a Debian machine (run as
+# root). Idempotent: when everything is there it only checks and returns.
+set -euo pipefail
+
+need=()
+have_cmd() { command -v "$1" >/dev/null 2>&1; }
+want_cmd() { have_cmd "$1" || need+=("$2"); }
+want_file() { [ -e "$1" ] || need+=("$2"); }
+
+want_cmd cmake cmake
+want_cmd ninja ninja-build
+want_cmd g++ g++
+want_cmd i686-w64-mingw32-g++ g++-mingw-w64-i686
+want_cmd x86_64-w64-mingw32-g++ g++-mingw-w64-x86-64
+want_file /usr/include/gtest/gtest.h libgtest-dev
+
+if [ ${#need[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "setup: installing ${need[*]}"
+if [ "$(id -u)" -ne 0 ]; then
+  echo "setup: missing packages (${need[*]}); run this script as root" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
