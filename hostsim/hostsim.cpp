@@ -157,12 +157,15 @@ static Delivery Dispatch(PlatWindow window, std::uint32_t message) {
     return WindowOf(window) ? kDeliveredToHost : kDeliveredNoWindow;
 }
 
+// As on Windows, a WH_CALLWNDPROC hook sees a sent message but cannot change
+// it: whatever the hook writes into its record, the window procedure gets
+// the message as it was sent.
 Delivery SendMessage(PlatWindow window, std::uint32_t message, PlatWParam wParam, PlatLParam lParam) {
     HookCallRecord record{lParam, wParam, message, window};
     if (PlatHookProc proc = HookFor(1)) {
         proc(0, 1, reinterpret_cast<PlatLParam>(&record));  // sent by the current thread
     }
-    return Dispatch(record.window, record.message);
+    return Dispatch(window, message);
 }
 
 void PostMessage(PlatWindow window, std::uint32_t message, PlatWParam wParam, PlatLParam lParam) {

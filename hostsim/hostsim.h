@@ -132,7 +132,7 @@ void LoadModule();
 void UnloadModule();
 
 // A message sent on the user-interface thread: WH_CALLWNDPROC hook, then the
-// window procedure.
+// window procedure, which gets the message unchanged whatever the hook did.
 Delivery SendMessage(PlatWindow window, std::uint32_t message, PlatWParam wParam, PlatLParam lParam);
 // A message posted to the queue.
 void PostMessage(PlatWindow window, std::uint32_t message, PlatWParam wParam, PlatLParam lParam);

@@ -21,9 +21,8 @@ void ResetFakes() {
 }
 
 static std::string WindowName(PlatWindow window) {
-    if (!window) return "null";
     const hostsim::Window* w = hostsim::WindowOf(window);
-    return w ? w->name : "dead";
+    return !window ? "null" : w ? w->name : "dead";
 }
 
 static void Record(const std::string& call) {
@@ -31,23 +30,31 @@ static void Record(const std::string& call) {
     if (g_fakes.onCall) g_fakes.onCall(call);
 }
 
-// [SECTION] Camera and input
-
-void CameraTick() {
-    Record("CameraTick");
-}
-
 int InterpretInput(HostgateContext* g, PlatWindow window, std::uint32_t message, PlatWParam wParam,
                    PlatLParam lParam) {
-    g_fakes.inputContext = g;
-    Record("InterpretInput " + WindowName(window) + " " + std::to_string(message) + " " +
-           std::to_string(wParam) + " " + std::to_string(lParam));
+    g_fakes.context = g;
+    Record("InterpretInput " + WindowName(window) + " " + std::to_string(message) + " " + std::to_string(wParam) +
+           " " + std::to_string(lParam));
     return g_fakes.inputResult;
 }
 
 int SetActiveViewVirtualCockpit(HostgateContext* g) {
-    g_fakes.cockpitContext = g;
+    g_fakes.context = g;
     Record("SetActiveViewVirtualCockpit");
+    return 1;
+}
+
+int LoadKeyBindings(const char* path, const char* section, KeyBindingTable* table) {
+    g_fakes.table = table;
+    Record(std::string("LoadKeyBindings ") + path + " " + section);
+    return 0;
+}
+
+// Leaves a mark in the file so a test can tell which file it was given.
+int SaveKeyBindings(std::FILE* file, const char* section, const KeyBindingTable* table) {
+    g_fakes.table = table;
+    if (file) std::fprintf(file, "fake bindings [%s]", section);
+    Record(std::string("SaveKeyBindings ") + section);
     return 1;
 }
 
@@ -56,60 +63,17 @@ int StartDirectInput() {
     return 0;
 }
 
-void StopDirectInput() {
-    Record("StopDirectInput");
-}
-
-// [SECTION] Key bindings
-
-int LoadKeyBindings(const char* path, const char* section, KeyBindingTable* table) {
-    g_fakes.loadedTable = table;
-    Record(std::string("LoadKeyBindings ") + path + " " + section);
-    return 0;
-}
-
-// Leaves a mark in the file so a test can tell which file it was given.
-int SaveKeyBindings(std::FILE* file, const char* section, const KeyBindingTable* table) {
-    g_fakes.savedTable = table;
-    if (file) std::fprintf(file, "fake bindings [%s]", section);
-    Record(std::string("SaveKeyBindings ") + section);
-    return 1;
-}
-
-// [SECTION] Dialogs, view files, sounds, host events
-
-void OpenSetupDialog(PlatWindow owner) {
-    Record("OpenSetupDialog " + WindowName(owner));
-}
-
-void OpenAboutDialog(PlatWindow owner) {
-    Record("OpenAboutDialog " + WindowName(owner));
-}
-
-void OpenKeyAssignmentDialog(PlatWindow owner) {
-    Record("OpenKeyAssignmentDialog " + WindowName(owner));
-}
-
-void ClearViewPresets() {
-    Record("ClearViewPresets");
-}
-
-void LoadViewFileCommand(PlatWindow owner) {
-    Record("LoadViewFileCommand " + WindowName(owner));
-}
-
-void SaveViewFileCommand(PlatWindow owner) {
-    Record("SaveViewFileCommand " + WindowName(owner));
-}
-
-void PauseEffectSounds() {
-    Record("PauseEffectSounds");
-}
-
-void ResumeEffectSounds() {
-    Record("ResumeEffectSounds");
-}
-
 void SendHostEvent(std::uint32_t eventId, std::uint32_t parameter) {
     Record("SendHostEvent " + std::to_string(eventId) + " " + std::to_string(parameter));
 }
+
+void CameraTick() { Record("CameraTick"); }
+void StopDirectInput() { Record("StopDirectInput"); }
+void ClearViewPresets() { Record("ClearViewPresets"); }
+void PauseEffectSounds() { Record("PauseEffectSounds"); }
+void ResumeEffectSounds() { Record("ResumeEffectSounds"); }
+void OpenSetupDialog(PlatWindow owner) { Record("OpenSetupDialog " + WindowName(owner)); }
+void OpenAboutDialog(PlatWindow owner) { Record("OpenAboutDialog " + WindowName(owner)); }
+void OpenKeyAssignmentDialog(PlatWindow owner) { Record("OpenKeyAssignmentDialog " + WindowName(owner)); }
+void LoadViewFileCommand(PlatWindow owner) { Record("LoadViewFileCommand " + WindowName(owner)); }
+void SaveViewFileCommand(PlatWindow owner) { Record("SaveViewFileCommand " + WindowName(owner)); }

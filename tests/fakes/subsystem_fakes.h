@@ -16,10 +16,8 @@ struct SubsystemFakes {
     std::vector<std::string> calls;
     int inputResult = 0;  // what InterpretInput answers
     // Seen at the last call that takes them, to check the shell passes its own.
-    const HostgateContext* inputContext = nullptr;
-    const HostgateContext* cockpitContext = nullptr;
-    const KeyBindingTable* loadedTable = nullptr;
-    const KeyBindingTable* savedTable = nullptr;
+    const HostgateContext* context = nullptr;
+    const KeyBindingTable* table = nullptr;
     // Runs right after a call is logged: lets a test look at the module's
     // state at that moment of start-up or shut-down.
     std::function<void(const std::string& call)> onCall;

@@ -8,9 +8,13 @@
 
 #include "hostsim/hostsim.h"
 #include "scenario.h"
+#include "sim_driver.h"
+
+ScenarioTable ModuleScenarioCommands();
+ScenarioTable ModulePrintCommands();
 
 static int Usage() {
-    std::fprintf(stderr, "usage: skyvane-sim [--keep] SCRIPT.scn\n");
+    std::fprintf(stderr, "usage: skyvane-sim [--keep] SCRIPT.scn|-\n");
     return 2;
 }
 
@@ -30,21 +34,25 @@ int main(int argc, char** argv) {
 
     // The simulated drives live in a fresh real folder.
     const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/skyvane-sim-XXXXXX";
-    if (!mkdtemp(pattern.data())) {
+    std::string root = std::string(tmp && *tmp ? tmp : "/tmp") + "/skyvane-sim-XXXXXX";
+    if (!mkdtemp(root.data())) {
         std::perror("mkdtemp");
         return 2;
     }
-    hostsim::Reset(pattern);
+    hostsim::Reset(root);
     hostsim::CreateWindow("main", "FS98MAIN", 5);
     hostsim::CreateWindow("child", "FS98CHILD", 0);
 
-    int rc = RunScenario(script, stdout);
+    SimDriver driver;
+    SetHost(&driver);
+    ScenarioLanguage language{{HostScenarioCommands(), ModuleScenarioCommands()},
+                              {HostPrintCommands(), ModulePrintCommands()}};
+    int rc = RunScenario(script, stdout, language);
     if (keep) {
-        std::fprintf(stderr, "drives kept in %s\n", pattern.c_str());
+        std::fprintf(stderr, "drives kept in %s\n", root.c_str());
     } else {
         std::error_code ignored;
-        std::filesystem::remove_all(pattern, ignored);
+        std::filesystem::remove_all(root, ignored);
     }
     return rc;
 }

@@ -6,10 +6,18 @@
 #include <cstring>
 #include <fstream>
 
-#include "hostsim/hostsim.h"
+#include <iostream>
 
-static std::vector<ScenarioTable> AllTables() {
-    return {ShellScenarioCommands()};
+#include "platform/platform.h"
+
+static HostDriver* g_driver;
+
+HostDriver& Host() {
+    return *g_driver;
+}
+
+void SetHost(HostDriver* driver) {
+    g_driver = driver;
 }
 
 bool ScenarioError(Scenario& s, const char* format, ...) {
@@ -44,18 +52,13 @@ bool ParseDouble(const std::string& text, double* value) {
     return end && *end == 0;
 }
 
-bool ParseWindow(Scenario& s, const std::string& name, PlatWindow* window) {
+bool ParseWindow(Scenario& s, const std::string& name, HostWindow* window) {
     if (name == "none") {
-        *window = nullptr;
+        *window = 0;
         return true;
     }
-    *window = hostsim::FindWindowByName(name);
+    *window = Host().WindowByName(name);
     return *window ? true : ScenarioError(s, "no window named %s", name.c_str());
-}
-
-std::string WindowName(PlatWindow window) {
-    const hostsim::Window* w = hostsim::WindowOf(window);
-    return w ? w->name : "none";
 }
 
 struct MessageNameRow {
@@ -183,23 +186,30 @@ static bool RunCommand(Scenario& s, const std::vector<ScenarioTable>& tables, co
     return command->run(s, args);
 }
 
+static const ScenarioLanguage* g_language;
+
 static bool Print(Scenario& s, const Args& args) {
-    std::vector<ScenarioTable> tables = {ShellPrintCommands(), InputPrintCommands()};
-    return RunCommand(s, tables, args);
+    return RunCommand(s, g_language->prints, args);
 }
 
 static const ScenarioCommand kPrint = {"print", 1, -1, Print, "print WHAT [ARGS]"};
 
-int RunScenario(const std::string& path, std::FILE* out) {
+int RunScenario(const std::string& path, std::FILE* out, const ScenarioLanguage& language) {
     Scenario s{out, path, 0, {}, 0};
-    std::ifstream in(path);
-    if (!in) {
-        std::fprintf(stderr, "%s: cannot open\n", path.c_str());
-        return 2;
+    std::ifstream file;
+    std::istream* in = &std::cin;
+    if (path != "-") {
+        file.open(path);
+        if (!file) {
+            std::fprintf(stderr, "%s: cannot open\n", path.c_str());
+            return 2;
+        }
+        in = &file;
     }
-    for (std::string line; std::getline(in, line);) s.lines.push_back(line);
+    for (std::string line; std::getline(*in, line);) s.lines.push_back(line);
 
-    std::vector<ScenarioTable> tables = AllTables();
+    g_language = &language;
+    std::vector<ScenarioTable> tables = language.commands;
     tables.push_back(ScenarioTable{&kPrint, 1});
     Args words;
     while (s.next < s.lines.size()) {

@@ -1,7 +1,8 @@
-// scenario.h - the scenario language of skyvane-sim: one command a line,
-// '#' comments, blanks between arguments, "double quotes" around an argument
-// with blanks. Each subsystem adds a table of commands; the interpreter finds
-// a command by its first word. Output is one fact a line: "name value ...".
+// scenario.h - the scenario language shared by skyvane-sim and fs9host: one
+// command a line, '#' comments, blanks between arguments, "double quotes"
+// around an argument with blanks. Each program hands the interpreter its
+// tables of commands; a command is found by its first word, a print by its
+// second. Output is one fact a line: "name value ...".
 #pragma once
 
 #include <cstdint>
@@ -9,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "host_driver.h"
 
 struct Scenario;
 
@@ -38,14 +39,18 @@ struct Scenario {
     std::size_t next;                // index of the next line to run
 };
 
-// Command tables of each subsystem.
-ScenarioTable ShellScenarioCommands();
-// The "print" subcommands are looked up in their own tables.
-ScenarioTable ShellPrintCommands();
-ScenarioTable InputPrintCommands();
+// The commands every host runs (through the HostDriver).
+ScenarioTable HostScenarioCommands();
+ScenarioTable HostPrintCommands();
 
-// Run a script; returns the process exit code (0 ok, 2 script error).
-int RunScenario(const std::string& path, std::FILE* out);
+struct ScenarioLanguage {
+    std::vector<ScenarioTable> commands;
+    std::vector<ScenarioTable> prints;  // the words after "print"
+};
+
+// Run a script ("-" reads standard input); returns the process exit code
+// (0 ok, 2 script error).
+int RunScenario(const std::string& path, std::FILE* out, const ScenarioLanguage& language);
 
 // Helpers for command implementations.
 bool ScenarioError(Scenario& s, const char* format, ...)
@@ -62,8 +67,7 @@ void Emit(Scenario& s, const char* format, ...)
 bool ParseNumber(const std::string& text, long long* value);
 bool ParseDouble(const std::string& text, double* value);
 // A window by its scenario name ("main", "child", ...); "none" is null.
-bool ParseWindow(Scenario& s, const std::string& name, PlatWindow* window);
-std::string WindowName(PlatWindow window);
+bool ParseWindow(Scenario& s, const std::string& name, HostWindow* window);
 // A message by name (WM_KEYDOWN, FRAME, ...) or number.
 bool ParseMessage(const std::string& text, std::uint32_t* message);
 std::string MessageName(std::uint32_t message);

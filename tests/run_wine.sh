@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Runs one scenario in fs9host.exe under wine64 against the real 64-bit
+# module and compares the output with the scenario's .out file, the same
+# file the substitute host's run is compared with.
+#
+#   run_wine.sh FS9-FOLDER WINEPREFIX SCRIPT.scn
+#   run_wine.sh FS9-FOLDER WINEPREFIX --init      (create the prefix)
+set -euo pipefail
+fs9=$1 prefix=$2 script=$3
+
+if [ -z "${DISPLAY:-}" ]; then
+  echo "wine tests need an X display (scripts/test.sh starts Xvfb)" >&2
+  exit 1
+fi
+wine=/usr/lib/wine/wine64
+[ -x "$wine" ] || { echo "no $wine: run scripts/setup.sh" >&2; exit 1; }
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+if [ "$script" = --init ]; then
+  mkdir -p "$prefix"
+  timeout 300 "$wine" wineboot.exe --init
+  timeout 60 /usr/lib/wine/wineserver -w || true
+  [ -d "$prefix/drive_c" ] || { echo "wine did not create $prefix/drive_c" >&2; exit 1; }
+  exit 0
+fi
+
+[ -x "$fs9/fs9host.exe" ] || { echo "no $fs9/fs9host.exe: build the win64 preset" >&2; exit 1; }
+rm -rf "$prefix/drive_c/FS9"
+cp -r "$fs9" "$prefix/drive_c/FS9"
+shots=$(dirname "$prefix")/screenshots
+mkdir -p "$shots"
+export SKYVANE_SCREENSHOTS="Z:${shots//\//\\}"
+
+expected=${script%.scn}.out
+actual=$(mktemp)
+trap 'rm -f "$actual"' EXIT
+timeout 120 "$wine" 'C:\FS9\fs9host.exe' - < "$script" > "$actual"
+if ! diff -u "$expected" "$actual"; then
+  echo "under wine, the output of $(basename "$script") differs from $(basename "$expected") (got +, expected -)" >&2
+  exit 1
+fi

@@ -1,0 +1,106 @@
+// package_test.cpp - the release package's starter configuration file reads
+// as exactly the bindings its install text promises the user.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "input/key_bindings.h"
+#include "input/key_names.h"
+#include "test_host.h"
+
+namespace {
+
+struct Promised {
+    std::string command;
+    int keyCode;
+    int modifiers;
+    int doubleFlag;
+};
+
+std::string ReadSource(const std::string& relative) {
+    std::ifstream in(std::string(SKYVANE_SOURCE_DIR) + "/" + relative, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// "Ctrl+Shift+Numpad 8" -> modifiers and the key, by its display name or
+// as a single character.
+bool ParseKey(std::string key, int* code, int* modifiers) {
+    const struct {
+        const char* prefix;
+        int bit;
+    } words[] = {{"Ctrl+", 2}, {"Shift+", 1}, {"Alt+", 4}};
+    *modifiers = 0;
+    for (bool found = true; found;) {
+        found = false;
+        for (const auto& w : words) {
+            if (key.rfind(w.prefix, 0) == 0) {
+                *modifiers |= w.bit;
+                key.erase(0, std::string(w.prefix).size());
+                found = true;
+            }
+        }
+    }
+    for (int i = 0; i < kKeyNameRowCount; i++) {
+        if (key == kKeyNameTable[i].displayName) {
+            *code = kKeyNameTable[i].keyCode;
+            return true;
+        }
+    }
+    if (key.size() != 1) return false;
+    *code = static_cast<unsigned char>(key[0]);
+    return true;
+}
+
+// The rows of the install text's table: key (up to two blanks), optional
+// "hold", command, description.
+std::vector<Promised> PromisedBindings(const std::string& text) {
+    std::vector<Promised> rows;
+    std::istringstream lines(text);
+    bool inTable = false;
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.find("KEY") != std::string::npos && line.find("COMMAND") != std::string::npos) {
+            inTable = true;
+            continue;
+        }
+        if (!inTable || line.size() < 30) continue;
+        std::string key = line.substr(2, 28);
+        key.erase(key.find_last_not_of(' ') + 1);
+        std::istringstream rest(line.substr(30));
+        std::string word, command;
+        rest >> word;
+        bool hold = word == "hold";
+        command = hold ? (rest >> word, word) : word;
+        Promised p{command, 0, 0, hold ? 1 : 0};
+        EXPECT_TRUE(ParseKey(key, &p.keyCode, &p.modifiers)) << "unknown key in the install text: " << key;
+        rows.push_back(p);
+    }
+    return rows;
+}
+
+TEST(ReleasePackage, StarterConfigurationHoldsExactlyTheListedBindings) {
+    TestHost host;
+    host.WriteFile("C:\\FS9\\Skyvane2004.cfg", ReadSource("package/Skyvane2004.cfg"));
+    KeyBinding store[kKeyBindingCapacity] = {};
+    KeyBindingTable table = {kKeyBindingCapacity, 0, store};
+    ASSERT_EQ(LoadKeyBindings("C:\\FS9\\Skyvane2004.cfg", "Keyboard", &table), 1);
+
+    std::vector<Promised> promised = PromisedBindings(ReadSource("package/Skyvane2004-Install.txt"));
+    ASSERT_GT(promised.size(), 10u) << "the install text lists no bindings";
+    ASSERT_EQ(std::size_t(table.count), promised.size()) << "bindings in the file vs rows in the install text";
+    for (std::size_t i = 0; i < promised.size(); i++) {
+        const KeyBinding& b = store[i];
+        const Promised& p = promised[i];
+        EXPECT_EQ(std::string(b.name), p.command) << "row " << i + 1;
+        EXPECT_EQ(b.keyCode, p.keyCode) << p.command;
+        EXPECT_EQ(b.modifiers, p.modifiers) << p.command;
+        EXPECT_EQ(b.doubleFlag, p.doubleFlag) << p.command;
+    }
+}
+
+}  // namespace

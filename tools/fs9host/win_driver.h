@@ -1,0 +1,67 @@
+// win_driver.h - the scenario host on real Windows (under wine in the
+// tests): real windows, menus, registry and files, and the real module DLL.
+#pragma once
+
+#include <windows.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "host_driver.h"
+
+class WinDriver final : public HostDriver {
+public:
+    // folder: the host's folder; the module is folder\Modules\Skyvane2004.dll.
+    bool Open(const std::string& folder);
+    void Close();
+
+    HostWindow WindowByName(const std::string& name) override;
+    std::string WindowName(HostWindow window) override;
+    bool AddWindow(const std::string& name, const std::string& className, int topMenus) override;
+    void RemoveWindow(HostWindow window) override;
+    void LoadModule() override;
+    void UnloadModule() override;
+    void CallLinkage(bool init) override;
+    Delivery Send(HostWindow window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+    void Post(HostWindow window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+    bool PeekFirst(Delivery* seen) override;
+    bool PumpOne(QueuedDelivery* taken) override;
+    void Wait(std::uint32_t ms) override;
+    HostMenu MenuBar(HostWindow window) override;
+    std::vector<MenuItemView> MenuItems(HostMenu menu) override;
+    void SetRegistryText(const std::string& name, const std::string& text) override;
+    void DeleteRegistryKey() override;
+    bool RegistryValues(std::vector<std::pair<std::string, std::string>>* values) override;
+    bool PutFile(const std::string& path, const std::string& text) override;
+    bool GetFile(const std::string& path, std::string* text) override;
+    void RemoveFile(const std::string& path) override;
+    std::vector<std::string> MessageBoxes() override;
+
+    HMODULE module() const { return module_; }
+
+private:
+    struct NamedWindow {
+        std::string name;
+        HWND hwnd;
+    };
+    struct Posted {
+        HWND hwnd;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+        bool queued;  // false: PostMessage refused it
+    };
+
+    std::string folder_;
+    HMODULE module_ = nullptr;
+    std::vector<NamedWindow> windows_;
+    std::deque<Posted> posted_;
+};
+
+// The window procedure's record of what reached the host's windows.
+struct ReceivedMessage {
+    HWND hwnd;
+    UINT message;
+};
+std::vector<ReceivedMessage>& ReceivedMessages();
