@@ -38,6 +38,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "fs9host: cannot create the host windows\n");
         return 2;
     }
+    if (!driver.hostRecords()) {
+        std::fprintf(stderr, "fs9host: cannot commit the host record page at 0x47D000\n");
+        return 2;
+    }
     // Every run starts from an empty registry key, like a first start.
     driver.DeleteRegistryKey();
     SetHost(&driver);

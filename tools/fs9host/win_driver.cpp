@@ -86,8 +86,27 @@ std::vector<ReceivedMessage>& ReceivedMessages() {
     return g_received;
 }
 
+// The simulator keeps records the module reads at fixed addresses: the
+// loaded-module list head (0x47D15C), the view manager (0x47D0B4) and the
+// view layout kind (0x47D0BC). Their page lies in a region wine has already
+// reserved, so committing it is enough. The records start empty: no module
+// list, no view manager.
+static constexpr std::uintptr_t kHostRecordPage = 0x47D000;
+
+bool WinDriver::CommitHostRecords() {
+    void* page = VirtualAlloc(reinterpret_cast<void*>(kHostRecordPage), 0x1000, MEM_COMMIT, PAGE_READWRITE);
+    if (page != reinterpret_cast<void*>(kHostRecordPage)) {
+        page = VirtualAlloc(reinterpret_cast<void*>(kHostRecordPage), 0x1000, MEM_RESERVE | MEM_COMMIT,
+                            PAGE_READWRITE);
+    }
+    if (page != reinterpret_cast<void*>(kHostRecordPage)) return false;
+    std::memset(page, 0, 0x1000);
+    return true;
+}
+
 bool WinDriver::Open(const std::string& folder) {
     folder_ = folder;
+    hostRecords_ = CommitHostRecords();
     g_cbtHook = SetWindowsHookExA(WH_CBT, MessageBoxWatch, nullptr, GetCurrentThreadId());
     if (!AddWindow("main", "FS98MAIN", 5)) return false;
     return AddWindow("child", "FS98CHILD", 0);

@@ -39,6 +39,8 @@ public:
     std::vector<std::string> MessageBoxes() override;
 
     HMODULE module() const { return module_; }
+    // Whether the page of the simulator's fixed-address records is there.
+    bool hostRecords() const { return hostRecords_; }
 
 private:
     struct NamedWindow {
@@ -53,8 +55,11 @@ private:
         bool queued;  // false: PostMessage refused it
     };
 
+    static bool CommitHostRecords();
+
     std::string folder_;
     HMODULE module_ = nullptr;
+    bool hostRecords_ = false;
     std::vector<NamedWindow> windows_;
     std::deque<Posted> posted_;
 };
