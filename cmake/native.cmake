@@ -5,6 +5,7 @@ skyvane_core_options(skyvane_core)
 
 add_library(skyvane_hostsim STATIC
     hostsim/hostsim.cpp
+    hostsim/host_process.cpp
     src/platform/sim/platform_sim.cpp
 )
 target_include_directories(skyvane_hostsim PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
@@ -18,3 +19,8 @@ add_subdirectory(tools/pecheck)
 
 enable_testing()
 add_subdirectory(tests)
+
+option(SKYVANE_BENCH "Build the benchmarks" OFF)
+if(SKYVANE_BENCH)
+  add_subdirectory(bench)
+endif()

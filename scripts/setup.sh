@@ -14,6 +14,7 @@ want_cmd g++ g++
 want_cmd i686-w64-mingw32-g++ g++-mingw-w64-i686
 want_cmd x86_64-w64-mingw32-g++ g++-mingw-w64-x86-64
 want_file /usr/include/gtest/gtest.h libgtest-dev
+want_file /usr/include/benchmark/benchmark.h libbenchmark-dev
 # End-to-end tests: the 64-bit module under wine64 on a virtual X display.
 want_file /usr/lib/wine/wine64 wine64
 want_cmd Xvfb xvfb

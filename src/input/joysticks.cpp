@@ -1,5 +1,5 @@
 // joysticks.cpp - game controllers. DirectInput arrives with the joystick
-// work; until then no controller is opened.
+// work; until then no controller is opened and no button ever changes.
 #include "input/joysticks.h"
 
 int StartDirectInput() {
@@ -7,3 +7,9 @@ int StartDirectInput() {
 }
 
 void StopDirectInput() {}
+
+int PollJoysticks() {
+    return 0;
+}
+
+void EmitJoystickButtons() {}

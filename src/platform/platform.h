@@ -150,3 +150,38 @@ void PlatRegCloseKey(PlatRegKey key);
 // asks for binary modes and writes its own CR LF line ends, so files look the
 // same whichever implementation wrote them.
 std::FILE* PlatFileOpen(const char* path, const char* mode);
+
+// ---------------------------------------------------------------------------
+// [SECTION] Host memory: the simulator's process, by 32-bit host addresses
+// ---------------------------------------------------------------------------
+using HostAddr = std::uint32_t;
+
+// 1 when all `size` bytes at addr can be read (the readability test the
+// module makes before walking host lists); never faults.
+int PlatHostReadable(HostAddr addr, std::uint32_t size);
+// Copy host memory. The module tests readability first where it must; the
+// substitute host never faults, it reads zeros from memory that is not there.
+void PlatHostRead(HostAddr addr, void* out, std::uint32_t size);
+void PlatHostWrite(HostAddr addr, const void* data, std::uint32_t size);
+
+// ---------------------------------------------------------------------------
+// [SECTION] Host calls through the simulator's interface table
+// ---------------------------------------------------------------------------
+struct HostVariableRequest;
+// Call the host's variable reader at fn with the request (the host's
+// calling convention); the host fills the request's value.
+void PlatHostReadVariable(HostAddr fn, HostVariableRequest* request);
+// Call the host's event sender at fn.
+void PlatHostSendEvent(HostAddr fn, std::uint32_t eventId, std::uint32_t parameter);
+
+// ---------------------------------------------------------------------------
+// [SECTION] Cursor, client area, random numbers
+// ---------------------------------------------------------------------------
+// Cursor position in screen pixels; 0 when unknown.
+int PlatCursorPos(std::int32_t* x, std::int32_t* y);
+// Client area size of the window in pixels; 0 when unknown.
+int PlatClientSize(PlatWindow window, std::int32_t* width, std::int32_t* height);
+// Screen to client coordinates of the window; 0 when it failed.
+int PlatScreenToClient(PlatWindow window, std::int32_t* x, std::int32_t* y);
+// The C library's rand(): 0 to 32767.
+int PlatRand();

@@ -2,7 +2,7 @@
 // HostgateContext and the host's event sender.
 #include "shell/commands.h"
 
-#include "host/host_calls.h"
+#include "host/host_access.h"
 #include "host/hostgate.h"
 #include "input/input.h"
 #include "shell/main_state.h"

@@ -3,6 +3,7 @@
 // at start-up and given its defaults by the settings store.
 #pragma once
 
+#include "camera/geometry.h"
 #include "platform/platform.h"
 
 inline constexpr std::size_t kPathSize = 260;  // Windows MAX_PATH, terminator included
@@ -48,6 +49,19 @@ struct MainState {
     char TrafficLockId[32];  // name of the locked aircraft, empty until taken
     int LookAtViewActive;    // scenery padlock on
     int TowerModeActive;     // tower eye on
+
+    // --- camera modes' working state (zero at load)
+    float LastTickMs;        // millisecond clock at the previous tick, as a float
+    float FrameTime;         // seconds since the previous tick, at most 1.0
+    double ElapsedTime;      // seconds: sum of the frame times since load
+    int FirstPositionTaken;  // the first full tick has seeded ApproachPoint
+    float FlyByTimer;        // seconds until the fly-by camera is set down again
+    int FlyBySide;           // +1 right of the track, -1 left
+    double FlyByDistance;    // metres ahead at the last placement
+    GeoPoint FlyByPoint;     // where the fly-by camera was set down (feet)
+    double FlyByHeading;     // aircraft heading at that placement, degrees
+    GeoPoint ApproachPoint;  // feet; latitude and longitude both 0 = unset
+    GeoPoint LookAtPoint;    // padlocked ground point (feet)
 };
 
 // Start-up state kept for the life of the module.

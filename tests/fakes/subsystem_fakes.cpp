@@ -7,7 +7,7 @@
 #include "camera/camera_tick.h"
 #include "dialogs/setup_dialog.h"
 #include "files/view_file.h"
-#include "host/host_calls.h"
+#include "host/host_access.h"
 #include "hostsim/hostsim.h"
 #include "input/input.h"
 #include "input/joysticks.h"

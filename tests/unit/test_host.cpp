@@ -1,6 +1,8 @@
 // test_host.cpp - per-test substitute host.
 #include "test_host.h"
 
+#include "hostsim/host_process.h"
+
 #include <unistd.h>
 
 #include <cstdlib>
@@ -15,6 +17,8 @@ TestHost::TestHost() {
     hostsim::Reset(root);
     main = hostsim::CreateWindow("main", "FS98MAIN", 5);
     child = hostsim::CreateWindow("child", "FS98CHILD", 0);
+    hostsim::ResetProcess();
+    hostsim::BuildRecords();
 }
 
 TestHost::~TestHost() {

@@ -6,12 +6,18 @@
 #include <filesystem>
 #include <string>
 
+#include "hostsim/host_process.h"
 #include "hostsim/hostsim.h"
 #include "scenario.h"
 #include "sim_driver.h"
 
 ScenarioTable ModuleScenarioCommands();
 ScenarioTable ModulePrintCommands();
+ScenarioTable ProcessScenarioCommands();
+ScenarioTable ProcessPrintCommands();
+ScenarioTable CameraScenarioCommands();
+ScenarioTable CameraPrintCommands();
+ScenarioTable MapScenarioCommands();
 
 static int Usage() {
     std::fprintf(stderr, "usage: skyvane-sim [--keep] SCRIPT.scn|-\n");
@@ -42,11 +48,15 @@ int main(int argc, char** argv) {
     hostsim::Reset(root);
     hostsim::CreateWindow("main", "FS98MAIN", 5);
     hostsim::CreateWindow("child", "FS98CHILD", 0);
+    hostsim::ResetProcess();
+    hostsim::BuildRecords();
 
     SimDriver driver;
     SetHost(&driver);
-    ScenarioLanguage language{{HostScenarioCommands(), ModuleScenarioCommands()},
-                              {HostPrintCommands(), ModulePrintCommands()}};
+    ScenarioLanguage language{
+        {HostScenarioCommands(), ModuleScenarioCommands(), ProcessScenarioCommands(), CameraScenarioCommands(),
+         MapScenarioCommands()},
+        {HostPrintCommands(), ModulePrintCommands(), ProcessPrintCommands(), CameraPrintCommands()}};
     int rc = RunScenario(script, stdout, language);
     if (keep) {
         std::fprintf(stderr, "drives kept in %s\n", root.c_str());

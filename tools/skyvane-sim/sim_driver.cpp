@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "hostsim/host_process.h"
 #include "hostsim/hostsim.h"
 #include "shell/module_exports.h"
 #include "shell/settings.h"
@@ -50,8 +51,12 @@ void SimDriver::CallLinkage(bool init) {
     (init ? Linkage.init : Linkage.deinit)();
 }
 
+void MapAfterFrame();
+
 Delivery SimDriver::Send(HostWindow window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
-    return FromSim(hostsim::SendMessage(W(window), message, wParam, lParam));
+    Delivery d = FromSim(hostsim::SendMessage(W(window), message, wParam, lParam));
+    if (message == kMsgHostFrame) MapAfterFrame();
+    return d;
 }
 
 void SimDriver::Post(HostWindow window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
@@ -73,8 +78,10 @@ bool SimDriver::PumpOne(QueuedDelivery* taken) {
     return true;
 }
 
+// Time passes for the aircraft too.
 void SimDriver::Wait(std::uint32_t ms) {
     hostsim::Get().clockMs += ms;
+    hostsim::Fly(ms / 1000.0);
 }
 
 HostMenu SimDriver::MenuBar(HostWindow window) {

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "hostsim/host_process.h"
 #include "hostsim/hostsim.h"
 #include "platform/platform.h"
 
@@ -201,4 +202,53 @@ void PlatRegCloseKey(PlatRegKey key) {
 
 std::FILE* PlatFileOpen(const char* path, const char* mode) {
     return std::fopen(hostsim::RealPath(path).c_str(), mode);
+}
+
+// [SECTION] Host memory and host calls
+
+int PlatHostReadable(HostAddr addr, std::uint32_t size) {
+    return hostsim::Readable(addr, size) ? 1 : 0;
+}
+
+void PlatHostRead(HostAddr addr, void* out, std::uint32_t size) {
+    hostsim::Read(addr, out, size);
+}
+
+void PlatHostWrite(HostAddr addr, const void* data, std::uint32_t size) {
+    hostsim::Write(addr, data, size);
+}
+
+// The interface table holds call targets the substitute host answers itself.
+void PlatHostReadVariable(HostAddr fn, HostVariableRequest* request) {
+    if (fn == hostsim::kSimReadVariableFn) hostsim::CallReadVariable(request);
+}
+
+void PlatHostSendEvent(HostAddr fn, std::uint32_t eventId, std::uint32_t parameter) {
+    if (fn == hostsim::kSimSendEventFn) hostsim::CallSendEvent(eventId, parameter);
+}
+
+// [SECTION] Cursor, client area, random numbers
+
+int PlatCursorPos(std::int32_t* x, std::int32_t* y) {
+    *x = hostsim::TheScreen().cursorX;
+    *y = hostsim::TheScreen().cursorY;
+    return 1;
+}
+
+int PlatClientSize(PlatWindow window, std::int32_t* width, std::int32_t* height) {
+    if (!hostsim::WindowOf(window)) return 0;
+    *width = hostsim::TheScreen().clientWidth;
+    *height = hostsim::TheScreen().clientHeight;
+    return 1;
+}
+
+int PlatScreenToClient(PlatWindow window, std::int32_t* x, std::int32_t* y) {
+    if (!hostsim::WindowOf(window)) return 0;
+    *x -= hostsim::TheScreen().clientX;
+    *y -= hostsim::TheScreen().clientY;
+    return 1;
+}
+
+int PlatRand() {
+    return hostsim::NextRand();
 }

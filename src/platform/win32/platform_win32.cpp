@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "platform/platform.h"
 
@@ -167,4 +169,63 @@ void PlatRegCloseKey(PlatRegKey key) {
 
 std::FILE* PlatFileOpen(const char* path, const char* mode) {
     return std::fopen(path, mode);
+}
+
+// [SECTION] Host memory and host calls
+// The module lives in the host's process: host addresses are pointers.
+
+static const void* HostPointer(HostAddr addr) {
+    return reinterpret_cast<const void*>(std::uintptr_t(addr));
+}
+
+int PlatHostReadable(HostAddr addr, std::uint32_t size) {
+    return IsBadReadPtr(HostPointer(addr), size) ? 0 : 1;
+}
+
+void PlatHostRead(HostAddr addr, void* out, std::uint32_t size) {
+    std::memcpy(out, HostPointer(addr), size);
+}
+
+void PlatHostWrite(HostAddr addr, const void* data, std::uint32_t size) {
+    std::memcpy(const_cast<void*>(HostPointer(addr)), data, size);
+}
+
+void PlatHostReadVariable(HostAddr fn, HostVariableRequest* request) {
+    using ReadFn = void(__stdcall*)(HostVariableRequest*);
+    reinterpret_cast<ReadFn>(std::uintptr_t(fn))(request);
+}
+
+void PlatHostSendEvent(HostAddr fn, std::uint32_t eventId, std::uint32_t parameter) {
+    using SendFn = void(__stdcall*)(std::uint32_t, std::uint32_t);
+    reinterpret_cast<SendFn>(std::uintptr_t(fn))(eventId, parameter);
+}
+
+// [SECTION] Cursor, client area, random numbers
+
+int PlatCursorPos(std::int32_t* x, std::int32_t* y) {
+    POINT p;
+    if (!GetCursorPos(&p)) return 0;
+    *x = p.x;
+    *y = p.y;
+    return 1;
+}
+
+int PlatClientSize(PlatWindow window, std::int32_t* width, std::int32_t* height) {
+    RECT r;
+    if (!GetClientRect(As<HWND>(window), &r)) return 0;
+    *width = r.right - r.left;
+    *height = r.bottom - r.top;
+    return 1;
+}
+
+int PlatScreenToClient(PlatWindow window, std::int32_t* x, std::int32_t* y) {
+    POINT p = {*x, *y};
+    if (!ScreenToClient(As<HWND>(window), &p)) return 0;
+    *x = p.x;
+    *y = p.y;
+    return 1;
+}
+
+int PlatRand() {
+    return std::rand();
 }

@@ -1,0 +1,1 @@
+// camera_tick_test.cpp - written next

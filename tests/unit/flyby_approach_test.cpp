@@ -1,0 +1,1 @@
+// flyby_approach_test.cpp - written next

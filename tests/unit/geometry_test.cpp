@@ -1,0 +1,171 @@
+// geometry_test.cpp - the camera engine's vector and geodesy helpers against
+// values worked out by hand or with an independent high-precision calculator.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "camera/geometry.h"
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+void ExpectVec(Vec3 got, Vec3 want, double tol, const char* what) {
+    EXPECT_NEAR(got.x, want.x, tol) << what;
+    EXPECT_NEAR(got.y, want.y, tol) << what;
+    EXPECT_NEAR(got.z, want.z, tol) << what;
+}
+
+TEST(Geometry, RotationsFollowTheRightHandedAxisFormulas) {
+    // +90 degrees: about x, y goes to z and z to -y; about y, z goes to x and x
+    // to -z; about z, x goes to y and y to -x. By 60 degrees about x, (2, 3, 5)
+    // has y = 3/2 - 5*sqrt(3)/2 and z = 3*sqrt(3)/2 + 5/2, x untouched.
+    const struct { void (*rotate)(Vec3*, double); double angle; Vec3 in, want; } cases[] = {
+        {RotateX, kPi / 2, {0, 1, 0}, {0, 0, 1}},  {RotateX, kPi / 2, {0, 0, 1}, {0, -1, 0}},
+        {RotateY, kPi / 2, {0, 0, 1}, {1, 0, 0}},  {RotateY, kPi / 2, {1, 0, 0}, {0, 0, -1}},
+        {RotateZ, kPi / 2, {1, 0, 0}, {0, 1, 0}},  {RotateZ, kPi / 2, {0, 1, 0}, {-1, 0, 0}},
+        {RotateX, kPi / 2, {7, 0, 0}, {7, 0, 0}},  {RotateZ, kPi / 2, {0, 0, 7}, {0, 0, 7}},
+        {RotateX, kPi / 3, {2, 3, 5}, {2, -2.8301270189221928, 5.098076211353316}},
+    };
+    for (const auto& c : cases) {
+        Vec3 v = c.in;
+        c.rotate(&v, c.angle);
+        ExpectVec(v, c.want, 1e-14, "rotation");
+    }
+}
+
+TEST(Geometry, VectorArithmeticAndPlanes) {
+    EXPECT_EQ(Dot({1, 2, 3}, {4, -5, 6}), 12.0);  // 4 - 10 + 18
+    EXPECT_EQ(Length({2, 3, 6}), 7.0);            // sqrt(4 + 9 + 36)
+    ExpectVec(Normalise({3, 4, 12}), {3.0 / 13, 4.0 / 13, 12.0 / 13}, 1e-16, "3-4-12 over 13");
+    ExpectVec(Normalise({0, 0, 0}), {0, 0, 1}, 0, "zero vector");
+    ExpectVec(Add({1, 2, 3}, {10, 20, 30}), {11, 22, 33}, 0, "add");
+    ExpectVec(Sub({5, 7, 9}, {1, 2, 3}), {4, 5, 6}, 0, "sub");
+    ExpectVec(Scale({1, -2, 3}, -2), {-2, 4, -6}, 0, "scale");
+
+    // y = 10 with a non-unit normal (0, 2, 0): d = -20, met where o.y + t * u.y = 10.
+    const Plane level = MakePlane({7, 10, -3}, {0, 2, 0});
+    EXPECT_EQ(level.d, -20.0);
+    EXPECT_DOUBLE_EQ(Intersect(level, {{1, 0, 1}, {0, 0.5, 0}}), 20.0);   // 0 + 20 * 0.5
+    EXPECT_DOUBLE_EQ(Intersect(level, {{0, 30, 0}, {0, -1, 0}}), 20.0);  // coming down
+    EXPECT_DOUBLE_EQ(Intersect(level, {{0, 30, 0}, {0, 1, 0}}), -20.0);  // behind the origin
+    // x + y + z = 3 is crossed by the x axis at x = 3.
+    EXPECT_DOUBLE_EQ(Intersect(MakePlane({1, 1, 1}, {1, 1, 1}), {{0, 0, 0}, {1, 0, 0}}), 3.0);
+    // Parallel, and either side of the 1e-10 threshold on dot(u, n) = 2 * u.y.
+    EXPECT_EQ(Intersect(level, {{0, 0, 0}, {1, 0, 1}}), kNoIntersection);
+    EXPECT_EQ(Intersect(level, {{0, 0, 0}, {1, 4e-11, 0}}), kNoIntersection);
+    EXPECT_NEAR(Intersect(level, {{0, 0, 0}, {1, 6e-11, 0}}), 20 / 1.2e-10, 1e-6 * 20 / 1.2e-10);
+}
+
+TEST(Geometry, BearingAndElevationEdges) {
+    const Vec3 o = {0, 0, 0};
+    EXPECT_DOUBLE_EQ(Bearing(o, {1, 0, 0}), kPi / 2);
+    EXPECT_DOUBLE_EQ(Bearing(o, {-1, 0, 0}), 3 * kPi / 2);
+    EXPECT_DOUBLE_EQ(Bearing(o, {1, 0, 1e-9}), kPi / 2 - 1e-9);  // continuous with the exact-zero z
+    EXPECT_EQ(Bearing(o, {0, 0, 1}), 0.0);                       // dead ahead is 0, not 2pi
+    EXPECT_EQ(Bearing(o, {0, 0, 0}), 0.0);
+    EXPECT_EQ(Bearing(o, {0, 5, 0}), 0.0);  // straight up has no horizontal direction
+    EXPECT_DOUBLE_EQ(Bearing(o, {0, 0, -1}), kPi);
+    EXPECT_DOUBLE_EQ(Bearing({10, 0, 10}, {11, 3, 11}), kPi / 4);     // north-east, from an offset origin
+    EXPECT_DOUBLE_EQ(Bearing({10, 0, 10}, {9, 0, 9}), 5 * kPi / 4);   // south-west
+
+    // Ahead and 1 up: atan2(-10, -1) + pi/2 = atan(10) - pi/2; 1 down: +atan(0.1).
+    EXPECT_NEAR(Elevation(o, {0, 1, 10}), -0.0996686524911620274, 1e-15);
+    EXPECT_NEAR(Elevation(o, {0, -1, 10}), 0.0996686524911620274, 1e-15);
+    EXPECT_EQ(Elevation(o, {0, 0, -5}), kPi);  // level, behind
+    EXPECT_EQ(Elevation(o, {0, 0, 5}), 0.0);   // level, ahead
+}
+
+TEST(Geometry, Wrap180FoldsIntoHalfTurns) {
+    const struct { double in, want; } cases[] = {
+        {540, 180}, {181, -179}, {-30, -30}, {180, 180},  {-180, 180},
+        {359.5, -0.5}, {720, 0}, {-725, -5}, {3600.25, 0.25},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Wrap180(c.in), c.want) << c.in;
+    EXPECT_TRUE(std::isnan(Wrap180(INFINITY)));  // answers instead of looping for ever
+}
+
+TEST(Geodesy, CentreAndGeoVectors) {
+    // r (cos lat sin lon, sin lat, -cos lat cos lon) at lat 0.5, lon 0.3, r 1000.
+    const Vec3 centre = {259.343380052230764, 479.425538604203000, -838.386643594203529};
+    ExpectVec(CentreVector({0.5, 0.3, 0}, 1000), centre, 1e-12, "centre vector");
+    // 100 m straight up, at an unremarkable point: all up, nothing east or north.
+    const GeoPoint ground = {0.7, -1.3, kEarthRadius}, above = {0.7, -1.3, kEarthRadius + 100};
+    ExpectVec(GeoVector(above, ground), {0, 100, 0}, 1e-8, "100 m above");
+}
+
+TEST(Geodesy, MoveGeoPointProjectsThroughTheTangentPlane) {
+    // Zero offset: same latitude; longitude lands in -2pi..0.
+    GeoPoint p = MoveGeoPoint({0.4, 1.0, 500}, {0, 0, 0});
+    EXPECT_NEAR(p.latitude, 0.4, 1e-14);
+    EXPECT_NEAR(p.longitude, 1.0 - 2 * kPi, 1e-14);
+    EXPECT_EQ(p.altitude, 0.0);
+    p = MoveGeoPoint({-0.4, -0.5, 0}, {0, 0, 0});
+    EXPECT_NEAR(p.latitude, -0.4, 1e-14);
+    EXPECT_NEAR(p.longitude, -0.5, 1e-14);
+
+    // 1000 m north on the equator: atan(1000 / R) = 1.5705219186410007e-4, not the
+    // arc 1000 / R = 1.5705219315535e-4.
+    p = MoveGeoPoint({0, -0.5, 0}, {0, 0, 1000});
+    EXPECT_NEAR(p.latitude, 1.5705219186410007e-4, 1e-14);
+    EXPECT_NEAR(p.longitude, -0.5, 1e-14);
+
+    // 2000 m east at latitude 60 degrees (1.0471975511664): the direction
+    // R*up + 2000*east gives lon -0.2 + atan2(2000, R cos lat) and
+    // lat atan2(R sin lat, hypot(R cos lat, 2000)); y plays no part.
+    p = MoveGeoPoint({60 * kDegToRad, -0.2, 0}, {2000, 123, 0});
+    EXPECT_NEAR(p.longitude, -0.19937179131005153, 1e-13);
+    EXPECT_NEAR(p.latitude, 1.0471974657229906, 1e-13);
+}
+
+TEST(Geodesy, GeoVectorMeasuresBackAMoveGeoPointOffset) {
+    // The moved point, put at radius R, lies at R * (R up + x east + z north) / h
+    // with h = sqrt(R^2 + x^2 + z^2): east and north shrink by R / h (the offset
+    // comes back to 1.5 mm at 5 km), up is R^2/h - R.
+    const GeoPoint start = {0.7, -1.3, kEarthRadius};
+    const Vec3 offsets[] = {{3000, 0, -2000}, {-1500, 40, 4000}, {0, 0, 5000}};
+    for (const Vec3& off : offsets) {
+        const GeoPoint moved = MoveGeoPoint(start, off);
+        const Vec3 back = GeoVector({moved.latitude, moved.longitude, kEarthRadius}, start);
+        const double h = std::sqrt(kEarthRadius * kEarthRadius + off.x * off.x + off.z * off.z);
+        const double shrink = kEarthRadius / h;
+        ExpectVec(back, {off.x * shrink, kEarthRadius * shrink - kEarthRadius, off.z * shrink}, 1e-6, "round trip");
+    }
+}
+
+TEST(Geodesy, GreatCircleDistanceAndBearing) {
+    // One degree of latitude: 60 nm of 1852 m, times kDegToRad * kRadToDeg
+    // (1 - 2.5e-13) = 111119.9999999717 m. Due north; acos near 1 blurs 0 by ~1e-6 deg.
+    GreatCircleResult r = GreatCircle({0, 0.3, 0}, {kDegToRad, 0.3, 999});
+    EXPECT_NEAR(r.distance, 111119.9999999717, 1e-9 * 111120);
+    EXPECT_NEAR(r.bearing, 0, 1e-5);
+    // 0.01 rad along the equator: 0.01 * 57.29577951471995 * 60 * 1852 m. East is pi/2
+    // rad, which that factor (2.86e-11 above 180/pi) makes 90.0000000025724 degrees.
+    const double east = 90.0000000025724, west = 269.9999999974276;
+    r = GreatCircle({0, 0.2, 0}, {0, 0.21, 0});
+    EXPECT_NEAR(r.distance, 63667.0701967567, 1e-9 * 63667);
+    EXPECT_NEAR(r.bearing, east, 1e-11);
+    EXPECT_NEAR(GreatCircle({0, 0.2, 0}, {0, 0.19, 0}).bearing, west, 1e-11);
+    // From 3.1 east to -3.1 crosses the date line eastward: 2pi - 6.2 rad.
+    r = GreatCircle({0, 3.1, 0}, {0, -3.1, 0});
+    EXPECT_NEAR(r.distance, 529616.4791541499, 1e-9 * 529616);
+    EXPECT_NEAR(r.bearing, east, 1e-11);
+
+    // Identical points: cos^2 + sin^2 rounds to 1 + 1 ulp at latitude 0.08 and
+    // to 1 - 1 ulp at 0.14; both must still be 0 m, with no NaN bearing. So
+    // must points one ulp of longitude apart (1.4e-9 m), whose cos dlon is 1.
+    for (double lat : {0.08, 0.14, 0.7}) {
+        r = GreatCircle({lat, -1.3, 0}, {lat, -1.3, 0});
+        EXPECT_TRUE(r.distance == 0 && r.bearing == 0) << lat << ": " << r.distance << " m, " << r.bearing;
+        r = GreatCircle({lat, -1.3, 0}, {lat, std::nextafter(-1.3, 0.0), 0});
+        EXPECT_TRUE(r.distance < 1e-6 && !std::isnan(r.bearing)) << lat << ": " << r.distance << " m, " << r.bearing;
+    }
+    // Antipodes (sigma exactly pi): on the equator, and pole to pole.
+    r = GreatCircle({0, 0, 0}, {0, kPi, 0});
+    EXPECT_TRUE(r.distance == 0 && r.bearing == 0) << r.distance << " m, " << r.bearing;
+    r = GreatCircle({kPi / 2, 0, 0}, {-kPi / 2, 0, 0});
+    EXPECT_TRUE(r.distance == 0 && r.bearing == 0) << r.distance << " m, " << r.bearing;
+}
+
+}  // namespace

@@ -1,0 +1,103 @@
+// scenario_map.cpp - a map of a scenario's flight for a person to look at:
+// the aircraft's track and the camera positions the module wrote, drawn as
+// an SVG file (plain text, opens in any browser).
+//
+//   map-record on|off     record each frame from now on (or stop)
+//   map-write FILE.svg    write the map (a real path, not a simulated drive)
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "hostsim/host_process.h"
+#include "scenario.h"
+
+namespace {
+
+struct MapPoint {
+    double lat, lon;  // degrees
+    double alt;       // feet
+};
+
+bool g_recording;
+std::vector<MapPoint> g_track;
+std::vector<MapPoint> g_cameras;  // each distinct camera position, in order
+
+bool MapRecord(Scenario& s, const Args& a) {
+    if (a[0] != "on" && a[0] != "off") return ScenarioError(s, "map-record on|off");
+    g_recording = a[0] == "on";
+    return true;
+}
+
+struct Projection {
+    double lat0, lon0, cosLat, scale, minX, minY;
+    double X(const MapPoint& p) const { return (p.lon - lon0) * cosLat * scale - minX; }
+    double Y(const MapPoint& p) const { return -(p.lat - lat0) * scale - minY; }
+};
+
+// Equirectangular around the first track point, fitted into 760 x 560.
+Projection Fit() {
+    Projection p{g_track[0].lat, g_track[0].lon, std::cos(g_track[0].lat * 0.01745329251944), 1.0, 0, 0};
+    double minX = 0, maxX = 0, minY = 0, maxY = 0;
+    for (const auto* list : {&g_track, &g_cameras}) {
+        for (const MapPoint& m : *list) {
+            double x = p.X(m), y = p.Y(m);
+            minX = std::fmin(minX, x), maxX = std::fmax(maxX, x);
+            minY = std::fmin(minY, y), maxY = std::fmax(maxY, y);
+        }
+    }
+    double span = std::fmax(std::fmax(maxX - minX, maxY - minY), 1e-9);
+    p.scale = std::fmin(760.0 / span, 560.0 / span);
+    p.minX = minX * p.scale - 20;
+    p.minY = minY * p.scale - 20;
+    return p;
+}
+
+bool MapWrite(Scenario& s, const Args& a) {
+    if (g_track.empty()) return ScenarioError(s, "nothing recorded: map-record on, then frames");
+    std::FILE* f = std::fopen(a[0].c_str(), "w");
+    if (!f) return ScenarioError(s, "cannot write %s", a[0].c_str());
+    Projection p = Fit();
+    std::fprintf(f, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"800\" height=\"640\" "
+                    "font-family=\"sans-serif\" font-size=\"13\">\n");
+    std::fprintf(f, "<rect width=\"800\" height=\"640\" fill=\"#f4f1e8\"/>\n<polyline fill=\"none\" "
+                    "stroke=\"#1f5fa8\" stroke-width=\"2\" points=\"");
+    for (const MapPoint& m : g_track) std::fprintf(f, "%.1f,%.1f ", p.X(m), p.Y(m));
+    std::fprintf(f, "\"/>\n");
+    for (std::size_t i = 0; i < g_cameras.size(); i++) {
+        const MapPoint& c = g_cameras[i];
+        std::fprintf(f, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"5\" fill=\"#c8402a\"/>"
+                        "<text x=\"%.1f\" y=\"%.1f\">%u</text>\n",
+                     p.X(c), p.Y(c), p.X(c) + 7, p.Y(c) - 7, unsigned(i + 1));
+    }
+    std::fprintf(f, "<text x=\"20\" y=\"610\">blue: aircraft track (north up, %u frames); red: camera "
+                    "positions written by the module, numbered in order</text>\n</svg>\n",
+                 unsigned(g_track.size()));
+    std::fclose(f);
+    Emit(s, "map %s frames %u cameras %u", a[0].c_str(), unsigned(g_track.size()), unsigned(g_cameras.size()));
+    return true;
+}
+
+const ScenarioCommand kMapCommands[] = {
+    {"map-record", 1, 1, MapRecord, "map-record on|off"},
+    {"map-write", 1, 1, MapWrite, "map-write FILE.svg"},
+};
+
+}  // namespace
+
+// Called by the substitute host's driver after every frame message.
+void MapAfterFrame() {
+    if (!g_recording) return;
+    const hostsim::Aircraft& a = hostsim::Plane();
+    g_track.push_back(MapPoint{a.latitude, a.longitude, a.altitude});
+    hostsim::CameraPosition c = hostsim::ReadCameraPosition();
+    if (c.words[1] == 0 && c.words[3] == 0 && c.words[0] == 0 && c.words[2] == 0) return;
+    MapPoint m{c.latitude, c.longitude, c.altitude};
+    if (g_cameras.empty() || std::fabs(g_cameras.back().lat - m.lat) > 1e-7 ||
+        std::fabs(g_cameras.back().lon - m.lon) > 1e-7) {
+        g_cameras.push_back(m);
+    }
+}
+
+ScenarioTable MapScenarioCommands() {
+    return {kMapCommands, int(sizeof kMapCommands / sizeof kMapCommands[0])};
+}
