@@ -26,6 +26,7 @@ void Reset(const std::string& root) {
     g_host.modulePath = "C:\\FS9\\Modules\\Skyvane2004.dll";
     g_host.hostPath = "C:\\FS9\\fs9.exe";
     g_host.currentThread = kUiThreadId;
+    g_host.clockMs = 600000;  // the machine has been up for ten minutes
     MakeParentFolders(g_host.modulePath);
 }
 
