@@ -194,20 +194,19 @@ void BuildRecords() {
     ImportTable.interfaceTable = kSimInterfaceTable;
 }
 
-// Integer part with its sign, fraction of the magnitude in (2^32 - 1)ths.
-static double Unsplit(std::uint32_t fraction, std::int32_t integer) {
-    double f = fraction / 4294967295.0;
-    return integer < 0 ? integer - f : integer + f;
+// A (fraction, integer) word pair as the simulator reads it: a signed 32.32
+// fixed-point number. (The module writes the fraction of the magnitude, so
+// south and west of zero the host sees its points a little off.)
+static double FixedPoint(std::uint32_t fraction, std::uint32_t integer) {
+    return double(std::int32_t(integer)) + fraction / 4294967296.0;
 }
 
 CameraPosition ReadCameraPosition() {
     CameraPosition c{};
     Read(kSimGlobalBase + kGlobalDataArea + kCameraPositionRecord, c.words, sizeof c.words);
-    double north = Unsplit(c.words[0], std::int32_t(c.words[1]));
-    double east = Unsplit(c.words[2], std::int32_t(c.words[3]));
-    c.latitude = north / 10001700.0 * 90.0;
-    c.longitude = east / 2147483648.0 * 180.0;
-    c.altitude = std::int16_t(c.words[5] & 0xFFFF) / 0.3048;
+    c.latitude = FixedPoint(c.words[0], c.words[1]) / 111130.0;  // 10001700 units per 90 degrees
+    c.longitude = FixedPoint(c.words[2], c.words[3]) * 360.0 / 4294967296.0;
+    c.altitude = std::int16_t(c.words[5] & 0xFFFF) * 3.28084;
     return c;
 }
 

@@ -31,14 +31,14 @@ void Reset(const std::string& root) {
 }
 
 std::string RealPath(const std::string& windowsPath) {
-    std::string out = g_host.root;
+    std::string converted;
     for (char c : windowsPath) {
         if (c == ':') continue;  // the drive letter becomes a folder
-        out += (c == '\\') ? '/' : c;
+        converted += (c == '\\') ? '/' : c;
     }
-    if (!windowsPath.empty() && out.size() > g_host.root.size() && out[g_host.root.size()] != '/') {
-        out.insert(g_host.root.size(), "/");
-    }
+    std::string out = g_host.root;
+    if (converted.empty() || converted[0] != '/') out += '/';
+    out += converted;
     return out;
 }
 

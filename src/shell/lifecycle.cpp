@@ -33,8 +33,12 @@ void DeriveSimFolder(const char* modulePath, char* folder, std::size_t size) {
     CutAtLastBackslash(folder);
 }
 
+// "%s\Skyvane2004.cfg"; a folder too long for the path is cut, like the
+// formatted print into a 260-byte buffer would cut it.
 void ConfigFilePath(char* path, std::size_t size) {
-    std::snprintf(path, size, "%s\\Skyvane2004.cfg", g_shell.SimFolder);
+    CopyText(path, size, g_shell.SimFolder);
+    std::size_t used = std::strlen(path);
+    CopyText(path + used, size - used, "\\Skyvane2004.cfg");
 }
 
 int StartModule() {

@@ -7,6 +7,7 @@
 #include "camera/geometry.h"
 #include "host/host_access.h"
 #include "host/hostgate.h"
+#include "hostsim/host_process.h"
 #include "scenario.h"
 #include "shell/main_state.h"
 
@@ -20,27 +21,17 @@ static double Degrees(double radians) {
     return radians * kRadToDeg;
 }
 
-// A (fraction, integer) word pair read the way the host reads it: a signed
-// 32.32 fixed-point number.
-static double FixedPoint(std::uint32_t fraction, std::uint32_t integer) {
-    return double(std::int32_t(integer)) + fraction / 4294967296.0;
-}
-
-// print eye-point: the camera position record's words and what they say.
+// print eye-point: the camera position record's words and what the host
+// reads from them.
 static bool PrintEyePoint(Scenario& s, const Args&) {
-    HostAddr globalData = g_hostgate.globalData;
-    if (globalData == 0) {
+    if (g_hostgate.globalData == 0) {
         Emit(s, "eye-point none");
         return true;
     }
-    HostAddr record = globalData + kCameraPositionRecord;
-    std::uint32_t latF = HostRead32(record), latI = HostRead32(record + 4);
-    std::uint32_t lonF = HostRead32(record + 8), lonI = HostRead32(record + 12);
-    std::uint16_t alt = std::uint16_t(HostRead32(record + 20) & 0xFFFF);
-    Emit(s, "eye-point words 0x%08X 0x%08X 0x%08X 0x%08X 0x%04X", latF, latI, lonF, lonI, unsigned(alt));
-    // 111130 north units per degree; 2^32 longitude units per turn.
-    Emit(s, "eye-point lat %.6f lon %.6f alt %.2f", FixedPoint(latF, latI) / 111130.0,
-         FixedPoint(lonF, lonI) * 360.0 / 4294967296.0, std::int16_t(alt) * kMetresToFeet);
+    hostsim::CameraPosition c = hostsim::ReadCameraPosition();
+    Emit(s, "eye-point words 0x%08X 0x%08X 0x%08X 0x%08X 0x%04X", c.words[0], c.words[1], c.words[2], c.words[3],
+         unsigned(c.words[5] & 0xFFFF));
+    Emit(s, "eye-point lat %.6f lon %.6f alt %.2f", c.latitude, c.longitude, c.altitude);
     return true;
 }
 
