@@ -78,6 +78,25 @@ struct QueuedMessage {
     PlatLParam lParam;
 };
 
+// [SECTION] File dialogs
+
+// What the user does with the next file dialog: choose path, or cancel.
+struct FileDialogAnswer {
+    bool ok;
+    std::string path;  // Windows path
+};
+
+// A file dialog as the module set it up.
+struct FileDialogShown {
+    PlatWindow owner;
+    bool save;
+    std::string title;
+    std::string initialFolder;
+    std::string filter;  // the pairs with their zeros, final double zero left off
+    std::string defaultExtension;
+    std::uint32_t flags;
+};
+
 // [SECTION] The host
 
 struct Host {
@@ -101,6 +120,11 @@ struct Host {
     std::vector<QueuedMessage> queue;
 
     std::vector<std::string> messageBoxes;
+
+    // file dialogs: answers taken first to last (none left = cancel), and
+    // every dialog shown in order; Reset empties both
+    std::vector<FileDialogAnswer> fileDialogAnswers;
+    std::vector<FileDialogShown> fileDialogs;
 };
 
 Host& Get();

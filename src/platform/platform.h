@@ -185,3 +185,19 @@ int PlatClientSize(PlatWindow window, std::int32_t* width, std::int32_t* height)
 int PlatScreenToClient(PlatWindow window, std::int32_t* x, std::int32_t* y);
 // The C library's rand(): 0 to 32767.
 int PlatRand();
+
+// ---------------------------------------------------------------------------
+// [SECTION] Common file dialogs
+// ---------------------------------------------------------------------------
+struct PlatFileDialog {
+    PlatWindow owner;
+    int save;                   // 1: the save dialog, 0: the open dialog
+    const char* filter;         // double-zero-terminated filter pairs
+    const char* defaultExtension;
+    const char* title;
+    const char* initialFolder;
+    std::uint32_t flags;        // OFN_* flags
+};
+// Show the dialog; 1 with the chosen full path in path (zero-terminated,
+// at most size - 1 characters), 0 when the user cancelled or it failed.
+int PlatChooseFile(const PlatFileDialog& dialog, char* path, std::size_t size);

@@ -3,5 +3,8 @@
 
 #include "input/key_bindings.h"
 
-// Carry out the fired binding's command; 1 when it was one of ours.
+// Carry out the fired binding's command. The name matches a command when it
+// contains that command's pattern; the first pattern in dispatch order
+// decides. 1 when a command was carried out, 0 when no pattern matches or a
+// preset command finds the internal view off. The two ints are ignored.
 int DispatchCommand(int, int, KeyBinding* binding);

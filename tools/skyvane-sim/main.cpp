@@ -18,6 +18,10 @@ ScenarioTable ProcessPrintCommands();
 ScenarioTable CameraScenarioCommands();
 ScenarioTable CameraPrintCommands();
 ScenarioTable MapScenarioCommands();
+ScenarioTable PilotScenarioCommands();
+ScenarioTable PilotPrintCommands();
+ScenarioTable CommandScenarioCommands();
+ScenarioTable CommandPrintCommands();
 
 static int Usage() {
     std::fprintf(stderr, "usage: skyvane-sim [--keep] SCRIPT.scn|-\n");
@@ -55,8 +59,9 @@ int main(int argc, char** argv) {
     SetHost(&driver);
     ScenarioLanguage language{
         {HostScenarioCommands(), ModuleScenarioCommands(), ProcessScenarioCommands(), CameraScenarioCommands(),
-         MapScenarioCommands()},
-        {HostPrintCommands(), ModulePrintCommands(), ProcessPrintCommands(), CameraPrintCommands()}};
+         MapScenarioCommands(), PilotScenarioCommands(), CommandScenarioCommands()},
+        {HostPrintCommands(), ModulePrintCommands(), ProcessPrintCommands(), CameraPrintCommands(),
+         PilotPrintCommands(), CommandPrintCommands()}};
     int rc = RunScenario(script, stdout, language);
     if (keep) {
         std::fprintf(stderr, "drives kept in %s\n", root.c_str());

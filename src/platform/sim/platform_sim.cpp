@@ -252,3 +252,31 @@ int PlatScreenToClient(PlatWindow window, std::int32_t* x, std::int32_t* y) {
 int PlatRand() {
     return hostsim::NextRand();
 }
+
+// [SECTION] Common file dialogs
+
+static std::string FilterText(const char* filter) {
+    std::string text;
+    if (!filter) return text;
+    for (const char* p = filter; *p; p += std::strlen(p) + 1) {
+        text.append(p, std::strlen(p) + 1);
+    }
+    return text;
+}
+
+// The next scripted answer; as on Windows, a path that does not fit the
+// buffer fails the dialog.
+int PlatChooseFile(const PlatFileDialog& dialog, char* path, std::size_t size) {
+    hostsim::Host& host = Get();
+    host.fileDialogs.push_back(hostsim::FileDialogShown{
+        dialog.owner, dialog.save != 0, dialog.title ? dialog.title : "",
+        dialog.initialFolder ? dialog.initialFolder : "", FilterText(dialog.filter),
+        dialog.defaultExtension ? dialog.defaultExtension : "", dialog.flags});
+    if (host.fileDialogAnswers.empty()) return 0;
+    hostsim::FileDialogAnswer answer = host.fileDialogAnswers.front();
+    host.fileDialogAnswers.erase(host.fileDialogAnswers.begin());
+    if (!answer.ok || size == 0 || answer.path.size() > size - 1) return 0;
+    std::size_t n;
+    CopyOut(answer.path, path, size, &n);
+    return 1;
+}

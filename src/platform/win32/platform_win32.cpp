@@ -229,3 +229,33 @@ int PlatScreenToClient(PlatWindow window, std::int32_t* x, std::int32_t* y) {
 int PlatRand() {
     return std::rand();
 }
+
+// [SECTION] Common file dialogs
+// (commdlg.h is left out of the lean windows.h.)
+#include <commdlg.h>
+
+// The dialog structure in its short form (OPENFILENAME_SIZE_VERSION_400A),
+// as the earliest common dialog library knew it: up to lpTemplateName.
+static constexpr DWORD kOpenFileNameShortSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
+#ifndef _WIN64
+static_assert(kOpenFileNameShortSize == 76, "the 76-byte OPENFILENAMEA");
+#endif
+
+int PlatChooseFile(const PlatFileDialog& dialog, char* path, std::size_t size) {
+    if (size == 0) return 0;
+    path[0] = 0;
+    OPENFILENAMEA ofn;
+    std::memset(&ofn, 0, sizeof ofn);
+    ofn.lStructSize = kOpenFileNameShortSize;
+    ofn.hwndOwner = As<HWND>(dialog.owner);
+    ofn.hInstance = g_win32Instance;
+    ofn.lpstrFilter = dialog.filter;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = DWORD(size);
+    ofn.lpstrInitialDir = dialog.initialFolder;
+    ofn.lpstrTitle = dialog.title;
+    ofn.Flags = dialog.flags;
+    ofn.lpstrDefExt = dialog.defaultExtension;
+    BOOL ok = dialog.save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+    return ok ? 1 : 0;
+}
