@@ -23,18 +23,29 @@ LRESULT CALLBACK HostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-// Message boxes appear as dialogs of class #32770 on this thread: note the
-// text and press OK.
-LRESULT CALLBACK MessageBoxWatch(int code, WPARAM wParam, LPARAM lParam) {
+// The common file dialogs carry a file name box (combo box 1148 or edit
+// 1152); message boxes do not.
+bool IsFileDialog(HWND dialog) {
+    return GetDlgItem(dialog, 1148) != nullptr || GetDlgItem(dialog, 1152) != nullptr;
+}
+
+// Modal dialogs of class #32770 on this thread are answered at once, as a
+// user would: a message box has its text noted and OK pressed; a file
+// dialog is cancelled (the scenarios that run here expect no file chosen).
+LRESULT CALLBACK DialogWatch(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE) {
         HWND dialog = reinterpret_cast<HWND>(wParam);
         char className[32] = {};
         GetClassNameA(dialog, className, sizeof className);
         if (std::strcmp(className, "#32770") == 0) {
-            char text[512] = {};
-            GetDlgItemTextA(dialog, kMessageBoxTextId, text, sizeof text);
-            g_messageBoxes.push_back(text);
-            PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+            if (IsFileDialog(dialog)) {
+                PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+            } else {
+                char text[512] = {};
+                GetDlgItemTextA(dialog, kMessageBoxTextId, text, sizeof text);
+                g_messageBoxes.push_back(text);
+                PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+            }
         }
     }
     return CallNextHookEx(g_cbtHook, code, wParam, lParam);
@@ -107,7 +118,7 @@ bool WinDriver::CommitHostRecords() {
 bool WinDriver::Open(const std::string& folder) {
     folder_ = folder;
     hostRecords_ = CommitHostRecords();
-    g_cbtHook = SetWindowsHookExA(WH_CBT, MessageBoxWatch, nullptr, GetCurrentThreadId());
+    g_cbtHook = SetWindowsHookExA(WH_CBT, DialogWatch, nullptr, GetCurrentThreadId());
     if (!AddWindow("main", "FS98MAIN", 5)) return false;
     return AddWindow("child", "FS98CHILD", 0);
 }
