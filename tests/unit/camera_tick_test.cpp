@@ -10,7 +10,6 @@
 #include "camera/camera_tick.h"
 #include "host/host_access.h"
 #include "hostsim/host_process.h"
-#include "shell/main_state.h"
 #include "shell/settings.h"
 #include "test_host.h"
 
@@ -30,15 +29,9 @@ protected:
         LocateHostModules(&g_hostgate);
         hostsim::Get().clockMs = 100000;
     }
-    static void Tick(std::uint32_t ms) {
-        hostsim::Get().clockMs += ms;
-        CameraTick();
-    }
+    static void Tick(std::uint32_t ms) { hostsim::Get().clockMs += ms, CameraTick(); }
     // A full-update tick, 20 ms after the previous one.
-    static void FullTick() {
-        g_main.ElapsedTime = 2.0;
-        Tick(20);
-    }
+    static void FullTick() { g_main.ElapsedTime = 2.0, Tick(20); }
     TestHost host;
 };
 
@@ -58,8 +51,8 @@ TEST_F(CameraTickTest, EyePointWordsSplitSignedIntegerAndMagnitudeFraction) {
         EXPECT_EQ(hostsim::Read32(kRecord + 20), 0xAAAAFFE2u) << "-30 m in the low half";
     }
     g_hostgate.globalData = 0;
-    SetEyePoint(GeoPoint{0.5, 0.5, 0.0});
-    EXPECT_EQ(hostsim::Read32(kRecord + 12), 0x34481BB7u) << "no data area, no write";
+    SetEyePoint(GeoPoint{0.5, 0.5, 0.0});  // no data area, no write
+    EXPECT_EQ(hostsim::Read32(kRecord + 12), 0x34481BB7u);
 }
 
 TEST_F(CameraTickTest, WarmUpKeepsTimeUntilTwoSecondsAndTheClockIsAFloat) {
@@ -69,9 +62,7 @@ TEST_F(CameraTickTest, WarmUpKeepsTimeUntilTwoSecondsAndTheClockIsAFloat) {
     EXPECT_EQ(g_main.FrameTime, 1.0f) << "first tick after load is capped";
     EXPECT_EQ(g_main.ExternalViewActive, 0) << "cleared while the internal view is off";
     for (int i = 0; i < 3; i++) Tick(250);
-    EXPECT_EQ(g_main.ElapsedTime, 1.75);
-    EXPECT_EQ(g_aircraft.position.altitude, 0.0) << "still warming up";
-    EXPECT_EQ(g_hostgate.commandDispatch, nullptr);
+    EXPECT_EQ(g_aircraft.position.altitude + (g_hostgate.commandDispatch != nullptr), 0.0) << "1.75 s: warming up";
     Tick(250);
     EXPECT_NEAR(g_aircraft.position.altitude, 328.084, 1e-9);
     EXPECT_NE(g_hostgate.commandDispatch, nullptr);
@@ -79,10 +70,10 @@ TEST_F(CameraTickTest, WarmUpKeepsTimeUntilTwoSecondsAndTheClockIsAFloat) {
     // Near 3e9 ms a float steps by 256 ms.
     hostsim::Get().clockMs = 3000000000u;
     CameraTick();
-    Tick(100);
-    EXPECT_EQ(g_main.FrameTime, 0.0f) << "3000000100 rounds to 3000000000";
-    Tick(100);
-    EXPECT_EQ(g_main.FrameTime, 0.256f) << "3000000200 rounds to 3000000256";
+    for (float want : {0.0f, 0.256f}) {  // 3000000100 rounds to 3000000000, 3000000200 to 3000000256
+        Tick(100);
+        EXPECT_EQ(g_main.FrameTime, want);
+    }
 }
 
 TEST_F(CameraTickTest, TrackAddsTheDriftAndWrapsButKeeps360) {
@@ -95,7 +86,6 @@ TEST_F(CameraTickTest, TrackAddsTheDriftAndWrapsButKeeps360) {
         // The module's radians-to-degrees factor is 3e-11 off 180/pi.
         EXPECT_NEAR(g_aircraft.track, c.track, 1e-7) << c.heading << " + " << c.drift;
     }
-    EXPECT_EQ(g_aircraft.track, 360.0);
 }
 
 TEST_F(CameraTickTest, WalkerEndsAboveThirtyFeetAndTowerInTheAir) {
@@ -110,16 +100,13 @@ TEST_F(CameraTickTest, WalkerEndsAboveThirtyFeetAndTowerInTheAir) {
     }
 
     g_main.TowerModeActive = g_hostgate.TowerModeActive = 1;
-    hostsim::SetVariable(60, 1.0);
-    FullTick();
-    EXPECT_EQ(g_main.TowerModeActive, 1) << "on the ground";
-    EXPECT_TRUE(hostsim::SentEvents().empty());
-    hostsim::SetVariable(60, 0.0);
-    FullTick();
-    EXPECT_EQ(g_main.TowerModeActive + g_hostgate.TowerModeActive, 0);
-    ASSERT_EQ(hostsim::SentEvents().size(), 1u);
-    EXPECT_EQ(hostsim::SentEvents()[0].id, 0x1020Eu);
-    EXPECT_EQ(hostsim::SentEvents()[0].parameter, 0u);
+    for (int onGround : {1, 0}) {
+        hostsim::SetVariable(60, onGround);
+        FullTick();
+        EXPECT_EQ(g_main.TowerModeActive + g_hostgate.TowerModeActive, 2 * onGround) << "on the ground " << onGround;
+        EXPECT_EQ(hostsim::SentEvents().size(), std::size_t(1 - onGround));
+    }
+    EXPECT_EQ(hostsim::SentEvents().back().id, 0x1020Eu);
 }
 
 }  // namespace
