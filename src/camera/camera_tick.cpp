@@ -28,12 +28,13 @@ static constexpr double kWalkerMaxHeightFeet = 30.0;
 
 // [SECTION] Eye point
 
-// Split fixed-point word pair with the host's 2^32 - 1 fraction scale: the
-// integer keeps its sign, the fraction is of the magnitude.
+// A split fixed-point word pair: fraction word, then integer word.
 static void WriteSplit(HostAddr at, double value) {
-    double magnitude = std::fabs(value);
-    HostWrite32(at, HostLow32((magnitude - std::trunc(magnitude)) * 4294967295.0));
-    HostWrite32(at + 4, HostLow32(value));
+    std::int32_t integer;
+    std::uint32_t fraction;
+    HostSplit32(value, &integer, &fraction);
+    HostWrite32(at, fraction);
+    HostWrite32(at + 4, std::uint32_t(integer));
 }
 
 void SetEyePoint(const GeoPoint& point) {
