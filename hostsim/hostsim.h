@@ -121,6 +121,10 @@ struct Host {
 
     std::vector<std::string> messageBoxes;
 
+    // keyboard and mouse
+    bool keysDown[256];     // the asynchronous key state, by virtual key
+    PlatWindow capture;     // the window holding the mouse capture, or null
+
     // file dialogs: answers taken first to last (none left = cancel), and
     // every dialog shown in order; Reset empties both
     std::vector<FileDialogAnswer> fileDialogAnswers;

@@ -201,3 +201,17 @@ struct PlatFileDialog {
 // Show the dialog; 1 with the chosen full path in path (zero-terminated,
 // at most size - 1 characters), 0 when the user cancelled or it failed.
 int PlatChooseFile(const PlatFileDialog& dialog, char* path, std::size_t size);
+
+// ---------------------------------------------------------------------------
+// [SECTION] Keyboard state and mouse capture
+// ---------------------------------------------------------------------------
+enum : int {
+    kVirtualKeyShift = 0x10,
+    kVirtualKeyControl = 0x11,
+    kVirtualKeyAlt = 0x12,
+    kVirtualKeyEscape = 0x1B,
+};
+// 1 while the key is down at this moment (the asynchronous key state).
+int PlatKeyDown(int virtualKey);
+void PlatCaptureMouse(PlatWindow window);
+void PlatReleaseMouse();

@@ -22,6 +22,10 @@ ScenarioTable PilotScenarioCommands();
 ScenarioTable PilotPrintCommands();
 ScenarioTable CommandScenarioCommands();
 ScenarioTable CommandPrintCommands();
+ScenarioTable InputScenarioCommands();
+ScenarioTable InputPrintCommands();
+ScenarioTable JoystickScenarioCommands();
+ScenarioTable JoystickPrintCommands();
 
 static int Usage() {
     std::fprintf(stderr, "usage: skyvane-sim [--keep] SCRIPT.scn|-\n");
@@ -59,9 +63,11 @@ int main(int argc, char** argv) {
     SetHost(&driver);
     ScenarioLanguage language{
         {HostScenarioCommands(), ModuleScenarioCommands(), ProcessScenarioCommands(), CameraScenarioCommands(),
-         MapScenarioCommands(), PilotScenarioCommands(), CommandScenarioCommands()},
+         MapScenarioCommands(), PilotScenarioCommands(), CommandScenarioCommands(),
+         InputScenarioCommands(), JoystickScenarioCommands()},
         {HostPrintCommands(), ModulePrintCommands(), ProcessPrintCommands(), CameraPrintCommands(),
-         PilotPrintCommands(), CommandPrintCommands()}};
+         PilotPrintCommands(), CommandPrintCommands(), InputPrintCommands(),
+         JoystickPrintCommands()}};
     int rc = RunScenario(script, stdout, language);
     if (keep) {
         std::fprintf(stderr, "drives kept in %s\n", root.c_str());

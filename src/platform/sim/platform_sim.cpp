@@ -280,3 +280,17 @@ int PlatChooseFile(const PlatFileDialog& dialog, char* path, std::size_t size) {
     CopyOut(answer.path, path, size, &n);
     return 1;
 }
+
+// [SECTION] Keyboard state and mouse capture
+
+int PlatKeyDown(int virtualKey) {
+    return (virtualKey >= 0 && virtualKey < 256 && Get().keysDown[virtualKey]) ? 1 : 0;
+}
+
+void PlatCaptureMouse(PlatWindow window) {
+    Get().capture = window;
+}
+
+void PlatReleaseMouse() {
+    Get().capture = nullptr;
+}

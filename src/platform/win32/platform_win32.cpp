@@ -259,3 +259,17 @@ int PlatChooseFile(const PlatFileDialog& dialog, char* path, std::size_t size) {
     BOOL ok = dialog.save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
     return ok ? 1 : 0;
 }
+
+// [SECTION] Keyboard state and mouse capture
+
+int PlatKeyDown(int virtualKey) {
+    return (GetAsyncKeyState(virtualKey) & 0x8000) ? 1 : 0;
+}
+
+void PlatCaptureMouse(PlatWindow window) {
+    SetCapture(As<HWND>(window));
+}
+
+void PlatReleaseMouse() {
+    ReleaseCapture();
+}

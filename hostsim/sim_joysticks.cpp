@@ -1,0 +1,1 @@
+// sim_joysticks.cpp - written next

@@ -1,0 +1,1 @@
+// joystick_sim.cpp - written next

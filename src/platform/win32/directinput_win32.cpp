@@ -1,0 +1,1 @@
+// directinput_win32.cpp - written next

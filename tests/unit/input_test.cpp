@@ -1,0 +1,1 @@
+// input_test.cpp - written next

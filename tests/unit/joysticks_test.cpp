@@ -1,0 +1,1 @@
+// joysticks_test.cpp - written next
