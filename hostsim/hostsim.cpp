@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "hostsim/sim_joysticks.h"
 #include "shell/lifecycle.h"
 
 namespace hostsim {
@@ -28,6 +29,7 @@ void Reset(const std::string& root) {
     g_host.currentThread = kUiThreadId;
     g_host.clockMs = 600000;  // the machine has been up for ten minutes
     MakeParentFolders(g_host.modulePath);
+    ResetJoysticks();
 }
 
 std::string RealPath(const std::string& windowsPath) {

@@ -514,8 +514,11 @@ int UpdatePilotView(HostgateContext* g, int detectChanges) {
     StepSpotShake(g, f, dt);
     StepOverspeedShake(g, f, dt);
     LagHead(g, f);
-    // Without the mouse the spot view is the host's to steer.
-    if (changed || (f.spot && !g->useMouseInSpot)) AdoptHostView(g, f);
+    // Without the mouse the spot view is the host's to steer. A record never
+    // taken (type 0: mouse or keys came before the first frame) is taken now
+    // whatever detectChanges says: writing it back would wipe the host's view.
+    bool neverTaken = ViewGet<std::int32_t>(g->savedView, kViewType) == 0;
+    if (changed || neverTaken || (f.spot && !g->useMouseInSpot)) AdoptHostView(g, f);
     WriteView(g, f);
 
     g->prevHead[0] = g->headPitch;

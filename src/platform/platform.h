@@ -215,3 +215,37 @@ enum : int {
 int PlatKeyDown(int virtualKey);
 void PlatCaptureMouse(PlatWindow window);
 void PlatReleaseMouse();
+
+// ---------------------------------------------------------------------------
+// [SECTION] Game controllers through DirectInput 8, and posted messages
+// ---------------------------------------------------------------------------
+// Results are HRESULTs: negative on failure.
+struct PlatJoystickTag;
+using PlatJoystick = PlatJoystickTag*;  // IDirectInputDevice8A*
+// One attached game controller offered by the enumeration (its
+// DIDEVICEINSTANCEA); valid only during the call.
+using PlatJoystickFound = void (*)(const void* instance);
+inline constexpr std::int32_t kJoystickInputLost = std::int32_t(0x8007001E);  // DIERR_INPUTLOST
+inline constexpr int kJoystickButtons = 128;
+
+// DirectInput8Create for the host executable's module, version 0x0800.
+std::int32_t PlatDirectInputCreate();
+// EnumDevices over attached game controllers; found is called for each.
+std::int32_t PlatDirectInputEnumControllers(PlatJoystickFound found);
+// Release the interface; nothing when there is none.
+void PlatDirectInputRelease();
+std::int32_t PlatJoystickCreate(const void* instance, PlatJoystick* device);
+std::int32_t PlatJoystickGetInfo(PlatJoystick device);
+// SetDataFormat with the predefined joystick format (DIJOYSTATE2).
+std::int32_t PlatJoystickSetFormat(PlatJoystick device);
+std::int32_t PlatJoystickGetCapabilities(PlatJoystick device);
+// EnumObjects over the buttons, each answered with "continue".
+std::int32_t PlatJoystickEnumButtons(PlatJoystick device);
+std::int32_t PlatJoystickPoll(PlatJoystick device);
+std::int32_t PlatJoystickAcquire(PlatJoystick device);
+// GetDeviceState into a DIJOYSTATE2; on success its rgbButtons go to buttons.
+std::int32_t PlatJoystickButtons(PlatJoystick device, std::uint8_t buttons[kJoystickButtons]);
+void PlatJoystickUnacquire(PlatJoystick device);
+void PlatJoystickRelease(PlatJoystick device);
+
+void PlatPostMessage(PlatWindow window, std::uint32_t message, PlatWParam wParam, PlatLParam lParam);

@@ -241,3 +241,16 @@ TEST_F(PilotViewTest, TowerLiftsTheEyeKeepsItLevelAndPutsItBack) {
 }
 
 }  // namespace
+
+// Mouse or keys may reach the engine before its first frame: it must take
+// the host's record then, not write its empty copy over it.
+TEST(PilotViewFirstUse, AnUpdateWithoutDetectionBeforeTheFirstFrameKeepsTheHostView) {
+    TestHost host;
+    HostgateContext g;
+    std::memset(&g, 0, sizeof g);
+    LocateHostModules(&g);
+    g.frameDelta = 0.02;
+    ASSERT_EQ(UpdatePilotView(&g, 0), 1);
+    EXPECT_EQ(std::int32_t(hostsim::Read32(hostsim::ViewAddress(3) + kViewType)), kViewTypeVirtualCockpit);
+    EXPECT_DOUBLE_EQ(g.zoom, 1.0) << "zoom word 64 taken from the host";
+}
