@@ -63,11 +63,14 @@ bool MapWrite(Scenario& s, const Args& a) {
                     "stroke=\"#1f5fa8\" stroke-width=\"2\" points=\"");
     for (const MapPoint& m : g_track) std::fprintf(f, "%.1f,%.1f ", p.X(m), p.Y(m));
     std::fprintf(f, "\"/>\n");
+    // Numbers only while they stay readable.
+    bool numbered = g_cameras.size() <= 40;
     for (std::size_t i = 0; i < g_cameras.size(); i++) {
         const MapPoint& c = g_cameras[i];
-        std::fprintf(f, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"5\" fill=\"#c8402a\"/>"
-                        "<text x=\"%.1f\" y=\"%.1f\">%u</text>\n",
-                     p.X(c), p.Y(c), p.X(c) + 7, p.Y(c) - 7, unsigned(i + 1));
+        std::fprintf(f, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"%d\" fill=\"#c8402a\"/>", p.X(c), p.Y(c),
+                     numbered ? 5 : 2);
+        if (numbered) std::fprintf(f, "<text x=\"%.1f\" y=\"%.1f\">%u</text>", p.X(c) + 7, p.Y(c) - 7, unsigned(i + 1));
+        std::fprintf(f, "\n");
     }
     std::fprintf(f, "<text x=\"20\" y=\"610\">blue: aircraft track (north up, %u frames); red: camera "
                     "positions written by the module, numbered in order</text>\n</svg>\n",

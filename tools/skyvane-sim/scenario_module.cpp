@@ -2,6 +2,9 @@
 // host conditions a real system does not let a script set (failing hooks,
 // another thread, the clock, registry access), and prints of the module's
 // own state (settings, mode flags, shell state, key bindings).
+#include <cstdio>
+#include <string>
+
 #include "hostsim/hostsim.h"
 #include "input/key_bindings.h"
 #include "scenario.h"
@@ -68,7 +71,20 @@ static bool RegistryBytes(Scenario& s, const Args& a) {
     return true;
 }
 
+// install-file WINDOWS-PATH REAL-PATH: copy a real file (for instance the
+// release package's starter configuration) into the simulated drives.
+static bool InstallFile(Scenario& s, const Args& a) {
+    std::FILE* in = std::fopen(a[1].c_str(), "rb");
+    if (!in) return ScenarioError(s, "cannot read %s", a[1].c_str());
+    std::string text;
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, in)) > 0;) text.append(buf, n);
+    std::fclose(in);
+    return Host().PutFile(a[0], text) ? true : ScenarioError(s, "cannot write %s", a[0].c_str());
+}
+
 static const ScenarioCommand kModuleCommands[] = {
+    {"install-file", 2, 2, InstallFile, "install-file WINDOWS-PATH REAL-PATH"},
     {"module-path", 1, 1, ModulePath, "module-path WINDOWS-PATH"},
     {"hook-fails", 1, 2, HookFails, "hook-fails callwndproc|getmessage ..."},
     {"thread", 1, 1, Thread, "thread ui|other"},
