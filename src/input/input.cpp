@@ -87,12 +87,9 @@ double Clamp(double v, double lo, double hi) {
     return v < lo ? lo : (v > hi ? hi : v);
 }
 
-struct PilotFlagName {
-    const char* name;
-    int HostgateContext::*flag;
-};
+}  // namespace
 
-constexpr PilotFlagName kPilotFlags[] = {
+const PilotFlagName kPilotFlags[kPilotFlagCount] = {
     {"PilotForward", &HostgateContext::pilotForward},     {"PilotBackward", &HostgateContext::pilotBackward},
     {"PilotStepRight", &HostgateContext::pilotStepRight}, {"PilotStepLeft", &HostgateContext::pilotStepLeft},
     {"PilotHeadUp", &HostgateContext::pilotHeadUp},       {"PilotHeadDown", &HostgateContext::pilotHeadDown},
@@ -101,6 +98,8 @@ constexpr PilotFlagName kPilotFlags[] = {
     {"PilotUp", &HostgateContext::pilotUp},               {"PilotDown", &HostgateContext::pilotDown},
     {"PilotCrouch", &HostgateContext::pilotCrouch},
 };
+
+namespace {
 
 // Switching a mouse mode off forgets the cursor, so the next motion only records.
 int ToggleMouseMode(HostgateContext* g, int* on) {

@@ -22,3 +22,11 @@ int RunInputCommand(HostgateContext* g, KeyBinding* binding, PlatWindow window, 
                     PlatWParam wParam, PlatLParam lParam);
 // Make the host's active view the virtual cockpit; 0 when there is no active view.
 int SetActiveViewVirtualCockpit(HostgateContext* g);
+
+// The thirteen pilot motion flags by their command names.
+struct PilotFlagName {
+    const char* name;
+    int HostgateContext::*flag;
+};
+inline constexpr int kPilotFlagCount = 13;
+extern const PilotFlagName kPilotFlags[kPilotFlagCount];

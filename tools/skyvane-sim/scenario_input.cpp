@@ -11,6 +11,7 @@
 #include "hostsim/hostsim.h"
 #include "input/key_bindings.h"
 #include "platform/platform.h"
+#include "input/input.h"
 #include "scenario.h"
 
 // [SECTION] Arguments
@@ -178,27 +179,26 @@ ScenarioTable InputScenarioCommands() {
 
 // [SECTION] print ...
 
-struct PilotFlagRow {
-    const char* name;
-    int HostgateContext::*flag;
-};
-
-static const PilotFlagRow kPilotFlagRows[] = {
-    {"forward", &HostgateContext::pilotForward},     {"backward", &HostgateContext::pilotBackward},
-    {"step-right", &HostgateContext::pilotStepRight}, {"step-left", &HostgateContext::pilotStepLeft},
-    {"head-up", &HostgateContext::pilotHeadUp},       {"head-down", &HostgateContext::pilotHeadDown},
-    {"head-right", &HostgateContext::pilotHeadRight}, {"head-left", &HostgateContext::pilotHeadLeft},
-    {"tilt-right", &HostgateContext::pilotTiltRight}, {"tilt-left", &HostgateContext::pilotTiltLeft},
-    {"up", &HostgateContext::pilotUp},                {"down", &HostgateContext::pilotDown},
-    {"crouch", &HostgateContext::pilotCrouch},
-};
+// "PilotStepRight" -> "step-right": the flag's name in the print.
+static std::string FlagLabel(const char* command) {
+    std::string label;
+    for (const char* c = command + 5; *c; c++) {  // past "Pilot"
+        if (*c >= 'A' && *c <= 'Z') {
+            if (!label.empty()) label += '-';
+            label += char(*c - 'A' + 'a');
+        } else {
+            label += *c;
+        }
+    }
+    return label;
+}
 
 static bool PrintInput(Scenario& s, const Args&) {
     const HostgateContext& g = g_hostgate;
     Emit(s, "input mouse-look %d", g.mouseLookOn);
     Emit(s, "input mouse-move %d", g.mouseMoveOn);
     Emit(s, "input last-cursor %d %d", int(g.lastCursorX), int(g.lastCursorY));
-    for (const PilotFlagRow& f : kPilotFlagRows) Emit(s, "input pilot-%s %d", f.name, g.*(f.flag));
+    for (const PilotFlagName& f : kPilotFlags) Emit(s, "input pilot-%s %d", FlagLabel(f.name).c_str(), g.*(f.flag));
     Emit(s, "input capture %s", Host().WindowName(reinterpret_cast<HostWindow>(hostsim::Get().capture)).c_str());
     return true;
 }

@@ -8,6 +8,7 @@
 #include "host/host_records.h"
 #include "host/hostgate.h"
 #include "hostsim/host_process.h"
+#include "input/input.h"
 #include "scenario.h"
 
 // The first view of the live layout list; 0 when the kind names no list.
@@ -55,27 +56,13 @@ static bool HostViewCommand(Scenario& s, const Args& a) {
     return true;
 }
 
-struct PilotFlag {
-    const char* command;
-    int HostgateContext::*flag;
-};
-
-static const PilotFlag kPilotFlags[] = {
-    {"PilotForward", &HostgateContext::pilotForward},     {"PilotBackward", &HostgateContext::pilotBackward},
-    {"PilotStepRight", &HostgateContext::pilotStepRight}, {"PilotStepLeft", &HostgateContext::pilotStepLeft},
-    {"PilotHeadUp", &HostgateContext::pilotHeadUp},       {"PilotHeadDown", &HostgateContext::pilotHeadDown},
-    {"PilotHeadRight", &HostgateContext::pilotHeadRight}, {"PilotHeadLeft", &HostgateContext::pilotHeadLeft},
-    {"PilotUp", &HostgateContext::pilotUp},               {"PilotDown", &HostgateContext::pilotDown},
-    {"PilotTiltRight", &HostgateContext::pilotTiltRight}, {"PilotTiltLeft", &HostgateContext::pilotTiltLeft},
-    {"PilotCrouch", &HostgateContext::pilotCrouch},
-};
 
 // pilot COMMAND 0|1: a pilot motion flag as its key would leave it.
 static bool PilotCommand(Scenario& s, const Args& a) {
     long long on = 0;
     if (!ParseNumber(a[1], &on) || (on != 0 && on != 1)) return ScenarioError(s, "pilot COMMAND 0|1");
-    for (const PilotFlag& f : kPilotFlags) {
-        if (a[0] == f.command) {
+    for (const PilotFlagName& f : kPilotFlags) {
+        if (a[0] == f.name) {
             g_hostgate.*(f.flag) = int(on);
             return true;
         }
