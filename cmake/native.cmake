@@ -9,6 +9,7 @@ add_library(skyvane_hostsim STATIC
     hostsim/sim_joysticks.cpp
     src/platform/sim/platform_sim.cpp
     src/platform/sim/joystick_sim.cpp
+    src/platform/sim/net_sim.cpp
 )
 target_include_directories(skyvane_hostsim PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
 target_compile_options(skyvane_hostsim PRIVATE ${SKYVANE_WARNINGS})

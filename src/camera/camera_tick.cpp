@@ -13,6 +13,7 @@
 #include "camera/lookat_view.h"
 #include "camera/traffic_view.h"
 #include "host/host_access.h"
+#include "input/head_tracking.h"
 #include "input/joysticks.h"
 #include "shell/command_dispatch.h"
 #include "shell/main_state.h"
@@ -242,6 +243,10 @@ void CameraTick() {
     if (g_aircraft.heightAboveGround > kWalkerMaxHeightFeet) g_main.ExternalViewActive = 0;
 
     g_hostgate.commandDispatch = DispatchCommand;
+
+    // The tracked pose turns the cockpit head only while no view mode aims it.
+    TickHeadTracking(&g_hostgate, g_main.InternalViewActive && !g_main.ExternalViewActive &&
+                                      !g_main.TrafficViewActive && !g_main.LookAtViewActive);
 
     if (!g_main.InternalViewActive) {
         StopLoopingSounds();

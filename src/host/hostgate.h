@@ -11,6 +11,7 @@
 
 struct KeyBinding;
 struct KeyBindingTable;
+struct HeadTracker;
 
 // Fired-binding handler the camera tick installs for the input layer.
 using CommandDispatchFn = int (*)(int, int, KeyBinding* binding);
@@ -90,6 +91,15 @@ struct HostgateContext {
     int pilotForward, pilotBackward, pilotStepRight, pilotStepLeft;
     int pilotHeadUp, pilotHeadDown, pilotHeadRight, pilotHeadLeft;
     int pilotTiltRight, pilotTiltLeft, pilotUp, pilotDown, pilotCrouch;
+
+    // --- head tracking: the tracked pose the camera tick hands the cockpit
+    // view, added on top of its own eye and head when it writes the view
+    HeadTracker* headTracker;       // the module's tracker; may be null
+    int trackedPoseOn;              // add the pose below this frame
+    double trackedEye[3];           // eye units, x right, y up, z forward
+    double trackedHead[3];          // degrees: pitch (down +), heading (right +), bank (left +)
+    double writtenTrackedEye[3];    // what the last cockpit write added to the eye, after the limit
+    double writtenTrackedHead[3];   // what it added to the head angles
 };
 
 extern HostgateContext g_hostgate;

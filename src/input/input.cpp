@@ -8,6 +8,7 @@
 #include "camera/geometry.h"
 #include "host/host_access.h"
 #include "host/host_records.h"
+#include "input/head_tracking.h"
 #include "pilotview/pilot_view.h"
 
 namespace {
@@ -215,6 +216,14 @@ int RunInputCommand(HostgateContext* g, KeyBinding* binding, PlatWindow, std::ui
     if (std::strcmp(name, "ToggleMouseMove") == 0) return ToggleMouseMode(g, &g->mouseMoveOn);
     if (std::strcmp(name, "TogglePilot") == 0) {
         g->walkerActive = !g->walkerActive;
+        return 1;
+    }
+    if (g->headTracker && std::strcmp(name, "ToggleHeadTracking") == 0) {
+        ToggleHeadTracker(g->headTracker);
+        return 1;
+    }
+    if (g->headTracker && std::strcmp(name, "RecentreHeadTracking") == 0) {
+        RecentreHeadTracker(g->headTracker);
         return 1;
     }
     for (const PilotFlagName& f : kPilotFlags) {

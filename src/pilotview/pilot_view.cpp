@@ -301,10 +301,17 @@ static void AdoptSpotView(HostgateContext* g, const HostView& host) {
     if (std::fabs(g->spotDistance - length) > 0.2) g->spotDistance = length;
 }
 
+static constexpr double kNoTrackedPose[3] = {0.0, 0.0, 0.0};
+
 // Take the host's eye, head and zoom; the head moves by what the host's view
 // turned since the previous frame, so its own angle range is kept.
 static void AdoptHostView(HostgateContext* g, const PilotFrame& f) {
     const HostView& host = f.host;
+    // A view of the kind last written still carries the tracked pose the
+    // write added: that is not the user's (0 without tracking, and x - 0 is x).
+    const bool written = ViewGet<std::int32_t>(g->savedView, kViewType) == ViewGet<std::int32_t>(host, kViewType);
+    const double* trackedEye = written ? g->writtenTrackedEye : kNoTrackedPose;
+    const double* trackedHead = written ? g->writtenTrackedHead : kNoTrackedPose;
     g->savedView = host;
     Mat3 m = ReadMatrix(host);
     if (g->TowerModeActive) m = Multiply(m, RotationX(g->aircraftPitch * kDegToRad));
@@ -315,10 +322,10 @@ static void AdoptHostView(HostgateContext* g, const PilotFrame& f) {
     for (std::uint32_t axis = 0; axis < 3; axis++) {
         int words = ViewGet<std::int16_t>(host, kViewBaseEye + 2 * axis) +
                     ViewGet<std::int16_t>(host, kViewEyeOffset + 2 * axis);
-        *eye[axis] = words / 256.0;
+        *eye[axis] = words / 256.0 - trackedEye[axis];
     }
-    g->headPitch += AngleDifference(pitch, g->prevHead[0]);
-    g->headHeading += AngleDifference(heading, g->prevHead[1]);
+    g->headPitch += AngleDifference(pitch - trackedHead[0], g->prevHead[0]);
+    g->headHeading += AngleDifference(heading - trackedHead[1], g->prevHead[1]);
     g->headBank += AngleDifference(0.0, g->prevHead[2]);
     g->zoom = ViewGet<std::int16_t>(host, kViewZoom) / 64.0;
     HoldTargetsAtCurrent(g);
@@ -442,23 +449,40 @@ static Mat3 ComposeOrientation(const HostgateContext& g) {
     double p = g.headPitch + g.latencyOffset[0] + g.turbulenceOffset[0] + g.overspeedOffset[0];
     double h = g.headHeading + g.latencyOffset[1] + g.turbulenceOffset[1] + g.overspeedOffset[1];
     double b = g.headBank + g.latencyOffset[2] + g.turbulenceOffset[2] + g.overspeedOffset[2];
+    // Only when on: adding a zero would turn a -0 into +0 in the matrix.
+    if (g.trackedPoseOn) p += g.trackedHead[0], h += g.trackedHead[1], b += g.trackedHead[2];
     Mat3 m = Multiply(Multiply(RotationZ(b * kDegToRad), RotationX(p * kDegToRad)), RotationY(h * kDegToRad));
     // The tower eye stays level whatever the aircraft's pitch.
     if (g.TowerModeActive) m = Multiply(m, RotationX(-g.aircraftPitch * kDegToRad));
     return m;
 }
 
+// The tracked pose rides on the engine's own eye and head; the eye limit
+// holds for the sum. What it added is kept for the next adoption.
+static void AddTrackedPose(HostgateContext* g, double eye[3], double* headHeading) {
+    if (!g->trackedPoseOn) return;
+    for (int i = 0; i < 3; i++) {
+        double sum = Clamp(eye[i] + g->trackedEye[i], -kEyeLimit, kEyeLimit);
+        g->writtenTrackedEye[i] = sum - eye[i];
+        eye[i] = sum;
+        g->writtenTrackedHead[i] = g->trackedHead[i];
+    }
+    *headHeading += g->trackedHead[1];
+}
+
 static void WriteCockpitView(HostgateContext* g) {
     HostView* view = &g->savedView;
     ViewSet<std::int32_t>(view, kViewDirectionStep, 0);
     WriteMatrix(view, ComposeOrientation(*g));
-    const double eye[3] = {g->eyeX, g->eyeY, g->eyeZ};
+    double eye[3] = {g->eyeX, g->eyeY, g->eyeZ};
+    double headHeading = g->headHeading;
+    AddTrackedPose(g, eye, &headHeading);
     for (std::uint32_t axis = 0; axis < 3; axis++) {
         double base = ViewGet<std::int16_t>(*view, kViewBaseEye + 2 * axis);
         ViewSet<std::uint16_t>(view, kViewEyeOffset + 2 * axis, HostLow16(eye[axis] * 256.0 - base));
     }
     ViewSet<std::uint16_t>(view, kViewZoom, HostLow16(g->zoom * 64.0));
-    ViewSet<std::uint16_t>(view, kViewHeadHeading, HostLow16(g->headHeading / 360.0 * 65536.0));
+    ViewSet<std::uint16_t>(view, kViewHeadHeading, HostLow16(headHeading / 360.0 * 65536.0));
 }
 
 // The low 16 bits of the truncated value, widened again with their sign.
@@ -477,6 +501,7 @@ static void WriteSpotView(HostgateContext* g) {
 }
 
 static void WriteView(HostgateContext* g, const PilotFrame& f) {
+    for (int i = 0; i < 3; i++) g->writtenTrackedEye[i] = g->writtenTrackedHead[i] = 0.0;
     if (!f.spot) WriteCockpitView(g);
     ViewSet<std::int32_t>(&g->savedView, kViewHostParameter, ViewGet<std::int32_t>(f.host, kViewHostParameter));
     if (f.spot && g->useMouseInSpot) WriteSpotView(g);

@@ -10,6 +10,7 @@
 #include "files/text_file.h"
 #include "files/view_file.h"
 #include "host/hostgate.h"
+#include "input/head_tracking.h"
 #include "input/joysticks.h"
 #include "input/key_bindings.h"
 #include "shell/main_state.h"
@@ -72,11 +73,13 @@ int StartModule() {
 
     std::snprintf(g_shell.ViewFileFolder, sizeof g_shell.ViewFileFolder, "%s", g_shell.SimFolder);
     StartDirectInput();
+    StartHeadTracking();
     return 1;
 }
 
 void StopModule() {
     StopDirectInput();
+    StopHeadTracking();
     SaveSettings(&g_main);
     if (g_shell.callWndProcHook) PlatRemoveHook(g_shell.callWndProcHook);
     if (g_shell.getMessageHook) PlatRemoveHook(g_shell.getMessageHook);

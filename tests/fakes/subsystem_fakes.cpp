@@ -9,6 +9,7 @@
 #include "files/view_file.h"
 #include "host/host_access.h"
 #include "hostsim/hostsim.h"
+#include "input/head_tracking.h"
 #include "input/input.h"
 #include "input/joysticks.h"
 #include "input/key_dialogs.h"
@@ -69,6 +70,8 @@ void SendHostEvent(std::uint32_t eventId, std::uint32_t parameter) {
 
 void CameraTick() { Record("CameraTick"); }
 void StopDirectInput() { Record("StopDirectInput"); }
+void StartHeadTracking() { Record("StartHeadTracking"); }
+void StopHeadTracking() { Record("StopHeadTracking"); }
 void ClearViewPresets() { Record("ClearViewPresets"); }
 void PauseEffectSounds() { Record("PauseEffectSounds"); }
 void ResumeEffectSounds() { Record("ResumeEffectSounds"); }

@@ -266,7 +266,8 @@ TEST(LifecycleCalls, StartUpCallsRunInOrderOnTheReadyState) {
         }
     };
     hostsim::LoadModule();
-    EXPECT_EQ(Calls(), "ClearViewPresets | LoadKeyBindings C:\\FS9\\Skyvane2004.cfg Keyboard | StartDirectInput");
+    EXPECT_EQ(Calls(), "ClearViewPresets | LoadKeyBindings C:\\FS9\\Skyvane2004.cfg Keyboard | StartDirectInput"
+                       " | StartHeadTracking");
     EXPECT_EQ(g_fakes.table, &g_keyBindings);
 }
 
@@ -286,7 +287,7 @@ TEST(LifecycleCalls, ShutDownStopsInputThenSavesSettingsThenBindings) {
         }
     };
     hostsim::UnloadModule();
-    EXPECT_EQ(Calls(), "StopDirectInput | SaveKeyBindings Keyboard");
+    EXPECT_EQ(Calls(), "StopDirectInput | StopHeadTracking | SaveKeyBindings Keyboard");
     EXPECT_EQ(g_fakes.table, &g_keyBindings);
     EXPECT_EQ(host.ReadFile("C:\\FS9\\Skyvane2004.cfg"), "fake bindings [Keyboard]");
 }
