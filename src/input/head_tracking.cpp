@@ -174,15 +174,17 @@ static void OpenIfDue(HeadTracker* t) {
 // Up to 1 while the pose is fresh; from half a second without data down to
 // 0 half a second later, never rising on the way. Off: down at the same pace.
 static void Glide(HeadTracker* t, std::uint32_t nowMs, double dt, int applies) {
+    // Steps of a tenth do not add up to exactly 1: the ends snap.
+    constexpr double kSnap = 1e-9;
     const double pace = dt / kHeadTrackGlideSeconds;
     if (!applies || (t->active && !t->havePose)) {
         t->weight = 0.0;
     } else if (!t->active) {
-        t->weight = t->weight - pace < 0.0 ? 0.0 : t->weight - pace;
+        t->weight = t->weight - pace < kSnap ? 0.0 : t->weight - pace;
     } else {
         double age = std::uint32_t(nowMs - t->poseMs) / 1000.0;
         if (age <= kHeadTrackStaleSeconds) {
-            t->weight = t->weight + pace > 1.0 ? 1.0 : t->weight + pace;
+            t->weight = t->weight + pace > 1.0 - kSnap ? 1.0 : t->weight + pace;
         } else {
             double fading = Clamp((kHeadTrackStaleSeconds + kHeadTrackGlideSeconds - age) / kHeadTrackGlideSeconds,
                                   0.0, 1.0);
@@ -202,12 +204,13 @@ static void MapPose(HeadTracker* t) {
         if (i >= kTrackYaw) d[i] = Wrap180(d[i]);  // a recentre near +-180 turns the short way
         d[i] *= t->config.scale[i] * (t->config.invert[i] ? -1.0 : 1.0) * t->weight;
     }
-    t->eye[0] = d[kTrackX] / 100.0;
-    t->eye[1] = d[kTrackY] / 100.0;
-    t->eye[2] = d[kTrackZ] / 100.0;
-    t->head[0] = -d[kTrackPitch];
-    t->head[1] = d[kTrackYaw];
-    t->head[2] = -d[kTrackRoll];
+    // + 0.0 turns a -0 into 0, so a still axis prints and composes as 0.
+    t->eye[0] = d[kTrackX] / 100.0 + 0.0;
+    t->eye[1] = d[kTrackY] / 100.0 + 0.0;
+    t->eye[2] = d[kTrackZ] / 100.0 + 0.0;
+    t->head[0] = 0.0 - d[kTrackPitch];
+    t->head[1] = d[kTrackYaw] + 0.0;
+    t->head[2] = 0.0 - d[kTrackRoll];
 }
 
 void StepHeadTracker(HeadTracker* t, std::uint32_t nowMs, int applies) {

@@ -301,29 +301,38 @@ static void AdoptSpotView(HostgateContext* g, const HostView& host) {
     if (std::fabs(g->spotDistance - length) > 0.2) g->spotDistance = length;
 }
 
-static constexpr double kNoTrackedPose[3] = {0.0, 0.0, 0.0};
-
 // Take the host's eye, head and zoom; the head moves by what the host's view
 // turned since the previous frame, so its own angle range is kept.
+// The record's cockpit fields still carry the tracked pose the last
+// cockpit write added (through a spot view too): that is not the user's,
+// and taking it would count it twice (0 without tracking, and x - 0 is x).
+// Where tracking added to an axis and the host left its words as written,
+// the module's own eye stays: taken back from the truncated word it would
+// creep by up to 1/256 each time.
+static void AdoptEye(HostgateContext* g, const HostView& host, const HostView& written) {
+    double* eye[3] = {&g->eyeX, &g->eyeY, &g->eyeZ};
+    for (std::uint32_t axis = 0; axis < 3; axis++) {
+        const std::uint32_t base = kViewBaseEye + 2 * axis, offset = kViewEyeOffset + 2 * axis;
+        const double tracked = g->writtenTrackedEye[axis];
+        if (tracked != 0.0 && !FieldDiffers<std::int16_t>(host, written, base) &&
+            !FieldDiffers<std::int16_t>(host, written, offset)) {
+            continue;
+        }
+        int words = ViewGet<std::int16_t>(host, base) + ViewGet<std::int16_t>(host, offset);
+        *eye[axis] = words / 256.0 - tracked;
+    }
+}
+
 static void AdoptHostView(HostgateContext* g, const PilotFrame& f) {
     const HostView& host = f.host;
-    // A view of the kind last written still carries the tracked pose the
-    // write added: that is not the user's (0 without tracking, and x - 0 is x).
-    const bool written = ViewGet<std::int32_t>(g->savedView, kViewType) == ViewGet<std::int32_t>(host, kViewType);
-    const double* trackedEye = written ? g->writtenTrackedEye : kNoTrackedPose;
-    const double* trackedHead = written ? g->writtenTrackedHead : kNoTrackedPose;
+    const double* trackedHead = g->writtenTrackedHead;
+    AdoptEye(g, host, g->savedView);
     g->savedView = host;
     Mat3 m = ReadMatrix(host);
     if (g->TowerModeActive) m = Multiply(m, RotationX(g->aircraftPitch * kDegToRad));
     double pitch = 0.0, heading = 0.0;
     MatrixAngles(m, &pitch, &heading);
     heading += ViewGet<std::int32_t>(host, kViewDirectionStep) * 45.0;
-    double* eye[3] = {&g->eyeX, &g->eyeY, &g->eyeZ};
-    for (std::uint32_t axis = 0; axis < 3; axis++) {
-        int words = ViewGet<std::int16_t>(host, kViewBaseEye + 2 * axis) +
-                    ViewGet<std::int16_t>(host, kViewEyeOffset + 2 * axis);
-        *eye[axis] = words / 256.0 - trackedEye[axis];
-    }
     g->headPitch += AngleDifference(pitch - trackedHead[0], g->prevHead[0]);
     g->headHeading += AngleDifference(heading - trackedHead[1], g->prevHead[1]);
     g->headBank += AngleDifference(0.0, g->prevHead[2]);
@@ -460,6 +469,7 @@ static Mat3 ComposeOrientation(const HostgateContext& g) {
 // The tracked pose rides on the engine's own eye and head; the eye limit
 // holds for the sum. What it added is kept for the next adoption.
 static void AddTrackedPose(HostgateContext* g, double eye[3], double* headHeading) {
+    for (int i = 0; i < 3; i++) g->writtenTrackedEye[i] = g->writtenTrackedHead[i] = 0.0;
     if (!g->trackedPoseOn) return;
     for (int i = 0; i < 3; i++) {
         double sum = Clamp(eye[i] + g->trackedEye[i], -kEyeLimit, kEyeLimit);
@@ -501,7 +511,6 @@ static void WriteSpotView(HostgateContext* g) {
 }
 
 static void WriteView(HostgateContext* g, const PilotFrame& f) {
-    for (int i = 0; i < 3; i++) g->writtenTrackedEye[i] = g->writtenTrackedHead[i] = 0.0;
     if (!f.spot) WriteCockpitView(g);
     ViewSet<std::int32_t>(&g->savedView, kViewHostParameter, ViewGet<std::int32_t>(f.host, kViewHostParameter));
     if (f.spot && g->useMouseInSpot) WriteSpotView(g);

@@ -403,10 +403,23 @@ TEST_F(TrackedCockpitTest, HostChangesAreTakenWithoutTheTrackedPose) {
     SetHostField<std::int16_t>(kViewEyeOffset, std::int16_t(281 + 256));
     UpdatePilotView(&g, 1);
     EXPECT_NEAR(g.eyeX, 537.0 / 256.0 - 0.1, 1e-9) << "the host's eye less what tracking added";
-    EXPECT_NEAR(g.eyeY, -12.0 / 256.0 + 0.05, 1e-9);
+    EXPECT_EQ(g.eyeY, 0.0) << "an axis the host left as written keeps the module's eye, not -12 / 256 + 0.05";
     EXPECT_NEAR(AngleDifference(g.headHeading, 0.0), 0.0, 1e-4) << "the tracked yaw is not taken as the user's";
     EXPECT_NEAR(AngleDifference(g.headPitch, 0.0), 0.0, 1e-4);
     EXPECT_EQ(HostField<std::int16_t>(kViewEyeOffset), 537) << "and written back with it";
+}
+
+TEST_F(TrackedCockpitTest, ThroughTheSpotViewAndBackThePoseIsNotTakenAsTheUsers) {
+    g.eyeX = g.eyeTarget[0] = 1.0;
+    UpdatePilotView(&g, 1);
+    hostsim::SetViewType(3, 4);  // the host keeps the cockpit fields as written
+    UpdatePilotView(&g, 1);
+    hostsim::SetViewType(3, 2);
+    UpdatePilotView(&g, 1);
+    EXPECT_EQ(g.eyeX, 1.0);
+    EXPECT_NEAR(AngleDifference(g.headHeading, 0.0), 0.0, 1e-4);
+    EXPECT_EQ(HostField<std::int16_t>(kViewEyeOffset), 281) << "not 1.2 x 256";
+    EXPECT_NEAR(HostField<std::int16_t>(kViewHeadHeading), 5461, 1) << "not 60 degrees";
 }
 
 TEST_F(TrackedCockpitTest, SpotViewAndAPoseSwitchedOffWriteNoTrackedPose) {
@@ -414,7 +427,6 @@ TEST_F(TrackedCockpitTest, SpotViewAndAPoseSwitchedOffWriteNoTrackedPose) {
     SetHostField<std::int16_t>(kViewEyeOffset, 7);
     UpdatePilotView(&g, 1);
     EXPECT_EQ(HostField<std::int16_t>(kViewEyeOffset), 7) << "the spot view's eye is the host's";
-    EXPECT_EQ(g.writtenTrackedEye[0], 0.0);
 
     hostsim::SetViewType(3, 2);
     g.trackedPoseOn = 0;
