@@ -24,8 +24,8 @@ endif()
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   # The release package: dist/Skyvane2004.zip with the module, a starter
-  # configuration file and the install text, laid out as they go into the
-  # simulator's folder.
+  # configuration file, the head tracking settings (tracking off) and the
+  # install text, laid out as they go into the simulator's folder.
   set(stage ${CMAKE_BINARY_DIR}/package)
   set(zip ${PROJECT_SOURCE_DIR}/dist/Skyvane2004.zip)
   add_custom_command(OUTPUT ${zip}
@@ -33,11 +33,13 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
       COMMAND ${CMAKE_COMMAND} -E make_directory ${stage}/Modules ${PROJECT_SOURCE_DIR}/dist
       COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Skyvane2004> ${stage}/Modules/
       COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/package/Skyvane2004.cfg
+              ${PROJECT_SOURCE_DIR}/package/Skyvane2004-HeadTracking.cfg
               ${PROJECT_SOURCE_DIR}/package/Skyvane2004-Install.txt ${stage}/
       COMMAND ${CMAKE_COMMAND} -E rm -f ${zip}
       COMMAND ${CMAKE_COMMAND} -E chdir ${stage} ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip
-              Modules/Skyvane2004.dll Skyvane2004.cfg Skyvane2004-Install.txt
+              Modules/Skyvane2004.dll Skyvane2004.cfg Skyvane2004-HeadTracking.cfg Skyvane2004-Install.txt
       DEPENDS Skyvane2004 ${PROJECT_SOURCE_DIR}/package/Skyvane2004.cfg
+              ${PROJECT_SOURCE_DIR}/package/Skyvane2004-HeadTracking.cfg
               ${PROJECT_SOURCE_DIR}/package/Skyvane2004-Install.txt
       COMMENT "Packing dist/Skyvane2004.zip")
   add_custom_target(release_package ALL DEPENDS ${zip})

@@ -1,6 +1,7 @@
 # Checks the release package: exactly the module, the starter configuration
-# file and the install text; the module is the 32-bit DLL with the two
-# exports and system imports only; the text files are the ones in package/.
+# file, the head tracking settings and the install text; the module is the
+# 32-bit DLL with the two exports and system imports only; the text files
+# are the ones in package/.
 #   cmake -DZIP=... -DPECHECK=... -DSOURCE=... -DWORK=... -P check_package.cmake
 if(NOT EXISTS ${ZIP})
   message(FATAL_ERROR "no release package ${ZIP}: build the win32 preset")
@@ -13,7 +14,7 @@ if(NOT rc EQUAL 0)
 endif()
 file(GLOB_RECURSE files RELATIVE ${WORK} ${WORK}/*)
 list(SORT files)
-set(wanted Modules/Skyvane2004.dll Skyvane2004-Install.txt Skyvane2004.cfg)
+set(wanted Modules/Skyvane2004.dll Skyvane2004-HeadTracking.cfg Skyvane2004-Install.txt Skyvane2004.cfg)
 if(NOT files STREQUAL wanted)
   message(FATAL_ERROR "package holds ${files} (expected ${wanted})")
 endif()
@@ -21,7 +22,7 @@ execute_process(COMMAND ${PECHECK} --machine i386 ${WORK}/Modules/Skyvane2004.dl
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "the packaged module fails its checks")
 endif()
-foreach(text Skyvane2004.cfg Skyvane2004-Install.txt)
+foreach(text Skyvane2004.cfg Skyvane2004-HeadTracking.cfg Skyvane2004-Install.txt)
   file(SHA256 ${WORK}/${text} packed)
   file(SHA256 ${SOURCE}/package/${text} original)
   if(NOT packed STREQUAL original)

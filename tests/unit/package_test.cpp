@@ -1,5 +1,7 @@
 // package_test.cpp - the release package's starter configuration file reads
-// as exactly the bindings its install text promises the user.
+// as exactly the bindings its install text promises the user; its head
+// tracking settings read as tracking off with every setting understood and
+// documented.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -7,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "input/head_tracking.h"
 #include "input/key_bindings.h"
 #include "input/key_names.h"
 #include "test_host.h"
@@ -100,6 +103,33 @@ TEST(ReleasePackage, StarterConfigurationHoldsExactlyTheListedBindings) {
         EXPECT_EQ(b.keyCode, p.keyCode) << p.command;
         EXPECT_EQ(b.modifiers, p.modifiers) << p.command;
         EXPECT_EQ(b.doubleFlag, p.doubleFlag) << p.command;
+    }
+}
+
+TEST(ReleasePackage, HeadTrackingSettingsShipOffWithEverySettingReadAndDocumented) {
+    const std::string text = ReadSource("package/Skyvane2004-HeadTracking.cfg");
+    HeadTrackConfig config;
+    SetDefaultHeadTrackConfig(&config);
+    config.enabled = 1, config.port = 1;  // the file itself must set both back
+    EXPECT_EQ(ParseHeadTrackConfig(text.data(), text.data() + text.size(), &config), 14)
+        << "Enabled, Port and twelve per-axis settings";
+    EXPECT_EQ(config.enabled, 0) << "tracking ships off";
+    EXPECT_EQ(config.port, 4242);
+    for (int axis = 0; axis < kTrackAxisCount; axis++) {
+        EXPECT_EQ(config.scale[axis], 1.0) << axis;
+        EXPECT_EQ(config.invert[axis], 0) << axis;
+    }
+    // Each line of the file appears word for word in the install text's table.
+    const std::string install = ReadSource("package/Skyvane2004-Install.txt");
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line[0] == ';' || line[0] == '[') continue;
+        const std::size_t at = install.find("\n  " + line);
+        const std::size_t after = at + 3 + line.size();
+        EXPECT_TRUE(at != std::string::npos && after < install.size() &&
+                    (install[after] == ' ' || install[after] == '\r'))
+            << line << " is not in the install text";
     }
 }
 
