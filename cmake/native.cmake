@@ -19,6 +19,7 @@ target_link_libraries(skyvane_core PUBLIC skyvane_hostsim)
 
 add_subdirectory(tools/skyvane-sim)
 add_subdirectory(tools/pecheck)
+add_subdirectory(tools/udpsend)
 
 enable_testing()
 add_subdirectory(tests)

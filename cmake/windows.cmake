@@ -20,6 +20,14 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
       COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/FS9/Modules
       COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Skyvane2004> ${CMAKE_BINARY_DIR}/FS9/Modules/)
   add_subdirectory(tools/fs9host)
+  # The DLL's network seam on its own, for a test under wine64 that sends it
+  # datagrams from the Linux side (tests/run_wine_net.sh).
+  add_executable(net_win32_check tests/wine/net_win32_check.cpp src/platform/win32/net_win32.cpp)
+  target_include_directories(net_win32_check PRIVATE ${PROJECT_SOURCE_DIR}/src)
+  target_compile_definitions(net_win32_check PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+  target_compile_options(net_win32_check PRIVATE ${SKYVANE_WARNINGS})
+  target_link_options(net_win32_check PRIVATE -static)
+  target_link_libraries(net_win32_check PRIVATE ws2_32)
 endif()
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
