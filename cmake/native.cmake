@@ -7,6 +7,7 @@ add_library(skyvane_hostsim STATIC
     hostsim/hostsim.cpp
     hostsim/host_process.cpp
     hostsim/sim_joysticks.cpp
+    hostsim/sim_objects.cpp
     src/platform/sim/platform_sim.cpp
     src/platform/sim/joystick_sim.cpp
 )

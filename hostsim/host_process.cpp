@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "host/host_access.h"
+#include "hostsim/sim_objects.h"
 #include "shell/module_exports.h"
 
 namespace hostsim {
@@ -192,6 +193,7 @@ void BuildRecords() {
     Write32(kSimInterfaceTable + kInterfaceReadVariable, kSimReadVariableFn);
     Write32(kSimInterfaceTable + kInterfaceSendEvent, kSimSendEventFn);
     ImportTable.interfaceTable = kSimInterfaceTable;
+    BuildSceneryRecords();
 }
 
 // A (fraction, integer) word pair as the simulator reads it: a signed 32.32

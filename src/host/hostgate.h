@@ -80,6 +80,9 @@ struct HostgateContext {
     double walkerForwardSpeed, walkerSideSpeed;  // metres per second
     double walkingSpeed;         // metres per second (RunningSpeed setting)
     HostView savedWalkerView;    // the host view taken at engagement
+    double walkerEyeAltitude;    // metres: the eye as last written to the host
+    double walkerSurfaceAltitude;  // metres: what the last probe found under him
+    int walkerOnObject;          // the last probe hit an object (else he is over the ground)
 
     // --- input layer
     KeyBindingTable* keyBindingTable;   // the module's bindings; may be null
