@@ -97,6 +97,7 @@ void SphereRecord(Block* b, const Sphere& s, V3 local, std::uint32_t guarded) {
     b->U16(0xF004);
     b->U16(26);
     b->U32(26 + guarded);
+    b->U16(0);  // two bytes the probe does not read
     const V3 c = Minus(s.centre, local);
     b->F32(c.x);
     b->F32(c.y);
@@ -230,7 +231,12 @@ void BuildSceneryRecords() {
 }
 
 void ClearObjects() {
+    // Whatever was placed goes from the address space, so the next scene
+    // starts from the same addresses and nothing of the old one shows through.
+    if (g_nextModel > kSimModels) Decommit(kSimModels, g_nextModel - kSimModels);
+    Decommit(kSimObjectEntries, kSimObjectCapacity * 104);
     g_objects.clear();
+    g_nextModel = kSimModels;
     Write32(ObjectListAddress(), 0);
 }
 
@@ -305,11 +311,11 @@ int AddHostile(HostileBlock kind, double lat, double lon, double alt) {
         SphereRecord(&b, Sphere{V3{0, 0, 0}, 50.0}, V3{0, 0, 0}, 0);
         break;
     case kHostileSkipLoop:
-        b.U16(0xF004), b.U16(26), b.U32(0);  // missed: "skip" to itself
+        b.U16(0xF004), b.U16(26), b.U32(0), b.U16(0);  // missed: "skip" to itself
         b.F32(5000.0), b.F32(0.0), b.F32(5000.0), b.F32(1.0);
         break;
     case kHostileZeroLength:
-        b.U16(0xF004), b.U16(0), b.U32(26);  // hit: "continue" at itself
+        b.U16(0xF004), b.U16(0), b.U32(26), b.U16(0);  // hit: "continue" at itself
         b.F32(0.0), b.F32(0.0), b.F32(0.0), b.F32(50.0);
         break;
     default:

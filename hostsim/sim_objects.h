@@ -22,7 +22,7 @@ inline constexpr std::uint32_t kSimModelHeaderSize = 0x100;
 // Called where the simulator's records are built: an empty object list and
 // a geographic record behind each view.
 void BuildSceneryRecords();
-// No objects; the list stays where it is.
+// No objects: everything placed leaves the address space; the list stays where it is.
 void ClearObjects();
 
 // Scenery, placed by its reference point (degrees, metres above sea level):

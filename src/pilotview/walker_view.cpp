@@ -270,9 +270,10 @@ void WriteHost(HostgateContext* g, HostAddr viewAddr, HostView* view) {
 
 void MoveOnSphere(double latitudeDeg, double longitudeDeg, double east, double north, double* newLatitudeDeg,
                   double* newLongitudeDeg) {
-    const double latitude = latitudeDeg * kDegToRad;
-    *newLatitudeDeg = (latitude + north / kEarthRadius) * kRadToDeg;
-    double longitude = longitudeDeg + east / (kEarthRadius * std::cos(latitude)) * kRadToDeg;
+    // Degrees stay degrees: a round trip through the module's radian factors,
+    // which are not exact inverses, would creep north with every step.
+    *newLatitudeDeg = latitudeDeg + north / kEarthRadius * kRadToDeg;
+    double longitude = longitudeDeg + east / (kEarthRadius * std::cos(latitudeDeg * kDegToRad)) * kRadToDeg;
     // One fold of any size: fmod, then the last step into -180..180.
     if (longitude > 180.0 || longitude < -180.0) {
         longitude = std::fmod(longitude, 360.0);
