@@ -7,6 +7,8 @@
 #include <new>
 
 #include "frame_fixture.h"
+#include "host/hostgate.h"
+#include "hostsim/sim_objects.h"
 
 static long g_allocations;
 static bool g_counting;
@@ -36,4 +38,30 @@ TEST(PerFramePath, ThousandTicksAllocateNothing) {
     }
     g_counting = false;
     EXPECT_EQ(g_allocations, 0) << "heap allocations in 1,000 ticks";
+}
+
+// The walker on foot among objects: engagement, walking, the probe over the
+// drawing blocks (hostile ones included) and every host write.
+TEST(PerFramePath, WalkerTicksAllocateNothing) {
+    FlyingModule module;
+    hostsim::Plane().altitude = hostsim::Plane().ground;  // parked: the walker may get out
+    hostsim::Plane().groundSpeed = 0.0;
+    hostsim::PublishAircraft();
+    const double groundMetres = hostsim::Plane().ground * 0.3048;
+    for (int i = 0; i < 40; i++) {
+        hostsim::AddBox(hostsim::Plane().latitude + (i % 8) * 2e-5, hostsim::Plane().longitude + (i / 8) * 3e-5,
+                        groundMetres, 6.0, 6.0, 1.0 + i % 3, 3);
+    }
+    hostsim::AddHostile(hostsim::kHostileSkipLoop, hostsim::Plane().latitude, hostsim::Plane().longitude, 0.0);
+    g_main.InternalViewActive = 1;
+    for (int i = 0; i < 200; i++) module.Tick();
+    g_main.ExternalViewActive = 1;
+    g_hostgate.pilotForward = 1;
+    g_hostgate.pilotHeadRight = 1;
+    g_allocations = 0;
+    g_counting = true;
+    for (int i = 0; i < 1000; i++) module.Tick();
+    g_counting = false;
+    EXPECT_EQ(g_allocations, 0) << "heap allocations in 1,000 walker ticks";
+    EXPECT_EQ(g_hostgate.walkerEngaged, 1);
 }
