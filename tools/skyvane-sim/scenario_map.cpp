@@ -4,11 +4,16 @@
 //
 //   map-record on|off     record each frame from now on (or stop)
 //   map-write FILE.svg    write the map (a real path, not a simulated drive)
+//
+// While the pilot walks, his path is recorded too and drawn in an inset
+// with the scenery around him and the aircraft.
 #include <cmath>
 #include <cstdio>
 #include <vector>
 
+#include "host/host_access.h"
 #include "hostsim/host_process.h"
+#include "hostsim/sim_objects.h"
 #include "scenario.h"
 
 namespace {
@@ -21,6 +26,8 @@ struct MapPoint {
 bool g_recording;
 std::vector<MapPoint> g_track;
 std::vector<MapPoint> g_cameras;  // each distinct camera position, in order
+std::vector<MapPoint> g_walker;   // the walker's eye while the view is his
+MapPoint g_parked;                // the aircraft while he walks
 
 bool MapRecord(Scenario& s, const Args& a) {
     if (a[0] != "on" && a[0] != "off") return ScenarioError(s, "map-record on|off");
@@ -52,6 +59,35 @@ Projection Fit() {
     return p;
 }
 
+// The walker's path (green) in a 300 x 300 inset, north up, with the
+// aircraft (blue) and the objects whose outline is near him (grey).
+void WriteWalkerInset(std::FILE* f) {
+    const double x0 = 480, y0 = 20, size = 300;
+    const double lat0 = g_parked.lat, lon0 = g_parked.lon, cosLat = std::cos(lat0 * 0.01745329251944);
+    auto east = [&](double lon) { return (lon - lon0) * cosLat * 111130.52399516014; };
+    auto north = [&](double lat) { return (lat - lat0) * 111130.52399516014; };
+    double span = 20.0;  // metres from the aircraft to the inset's edge, at least
+    for (const MapPoint& m : g_walker) span = std::fmax(span, std::fmax(std::fabs(east(m.lon)), std::fabs(north(m.lat))));
+    span *= 1.15;
+    auto X = [&](double e) { return x0 + size / 2 + e / span * size / 2; };
+    auto Y = [&](double n) { return y0 + size / 2 - n / span * size / 2; };
+    std::fprintf(f, "<rect x=\"%.0f\" y=\"%.0f\" width=\"%.0f\" height=\"%.0f\" fill=\"#fbfaf5\" "
+                    "stroke=\"#888\"/>\n", x0, y0, size, size);
+    for (const hostsim::ObjectOutline& o : hostsim::Objects()) {
+        const double e = east(o.lon), n = north(o.lat);
+        if (o.east <= 0 || std::fabs(e) > span || std::fabs(n) > span) continue;
+        std::fprintf(f, "<rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" fill=\"#bbb\"/>"
+                        "<text x=\"%.1f\" y=\"%.1f\" font-size=\"10\">%s</text>\n",
+                     X(e - o.east / 2), Y(n + o.north / 2), o.east / span * size / 2, o.north / span * size / 2,
+                     X(e + o.east / 2) + 2, Y(n), o.kind);
+    }
+    std::fprintf(f, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"6\" fill=\"#1f5fa8\"/>\n", X(0), Y(0));
+    std::fprintf(f, "<polyline fill=\"none\" stroke=\"#2a8c3a\" stroke-width=\"2\" points=\"");
+    for (const MapPoint& m : g_walker) std::fprintf(f, "%.1f,%.1f ", X(east(m.lon)), Y(north(m.lat)));
+    std::fprintf(f, "\"/>\n<text x=\"%.0f\" y=\"%.0f\">on foot: green path, %u points; blue: aircraft; "
+                    "%.0f m a side</text>\n", x0, y0 + size + 16, unsigned(g_walker.size()), 2 * span);
+}
+
 bool MapWrite(Scenario& s, const Args& a) {
     if (g_track.empty()) return ScenarioError(s, "nothing recorded: map-record on, then frames");
     std::FILE* f = std::fopen(a[0].c_str(), "w");
@@ -72,11 +108,13 @@ bool MapWrite(Scenario& s, const Args& a) {
         if (numbered) std::fprintf(f, "<text x=\"%.1f\" y=\"%.1f\">%u</text>", p.X(c) + 7, p.Y(c) - 7, unsigned(i + 1));
         std::fprintf(f, "\n");
     }
+    if (!g_walker.empty()) WriteWalkerInset(f);
     std::fprintf(f, "<text x=\"20\" y=\"610\">blue: aircraft track (north up, %u frames); red: camera "
                     "positions written by the module, numbered in order</text>\n</svg>\n",
                  unsigned(g_track.size()));
     std::fclose(f);
-    Emit(s, "map %s frames %u cameras %u", a[0].c_str(), unsigned(g_track.size()), unsigned(g_cameras.size()));
+    Emit(s, "map %s frames %u cameras %u walker %u", a[0].c_str(), unsigned(g_track.size()),
+         unsigned(g_cameras.size()), unsigned(g_walker.size()));
     return true;
 }
 
@@ -87,11 +125,29 @@ const ScenarioCommand kMapCommands[] = {
 
 }  // namespace
 
+// The walker's eye as the module wrote it into the live view (signed 32.32
+// words), while that view is his.
+static void RecordWalker(const hostsim::Aircraft& a) {
+    const HostAddr view = hostsim::ViewAddress(std::int32_t(hostsim::Read32(kHostViewLayoutKind)));
+    if (view == 0 || hostsim::Read32(view + kViewType) != std::uint32_t(kViewTypeWalker)) return;
+    std::uint32_t w[6];
+    hostsim::Read(view + kViewEyePositionA, w, sizeof w);
+    MapPoint m{(std::int32_t(w[1]) + w[0] / 4294967296.0) / 111130.52399516014,
+               (std::int32_t(w[3]) + w[2] / 4294967296.0) * 360.0 / 4294967296.0,
+               (std::int32_t(w[5]) + w[4] / 4294967296.0) * 3.28084};
+    if (g_walker.empty()) g_parked = MapPoint{a.latitude, a.longitude, a.altitude};
+    if (g_walker.empty() || std::fabs(g_walker.back().lat - m.lat) > 1e-8 ||
+        std::fabs(g_walker.back().lon - m.lon) > 1e-8) {
+        g_walker.push_back(m);
+    }
+}
+
 // Called by the substitute host's driver after every frame message.
 void MapAfterFrame() {
     if (!g_recording) return;
     const hostsim::Aircraft& a = hostsim::Plane();
     g_track.push_back(MapPoint{a.latitude, a.longitude, a.altitude});
+    RecordWalker(a);
     hostsim::CameraPosition c = hostsim::ReadCameraPosition();
     if (c.words[1] == 0 && c.words[3] == 0 && c.words[0] == 0 && c.words[2] == 0) return;
     MapPoint m{c.latitude, c.longitude, c.altitude};
