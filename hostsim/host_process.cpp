@@ -64,6 +64,14 @@ static void EachPiece(HostAddr addr, std::uint32_t size, Fn fn) {
 }
 
 void Read(HostAddr addr, void* out, std::uint32_t size) {
+    // Most reads lie in one committed page.
+    const std::uint32_t inPage = addr & (kPageSize - 1);
+    if (inPage + std::uint64_t(size) <= kPageSize) {
+        if (const std::uint8_t* page = g_pages[addr >> kPageBits].get()) {
+            std::memcpy(out, page + inPage, size);
+            return;
+        }
+    }
     auto* bytes = static_cast<std::uint8_t*>(out);
     EachPiece(addr, size, [bytes](std::uint8_t* page, std::uint32_t offset, std::uint32_t done, std::uint32_t n) {
         if (page) {

@@ -27,41 +27,77 @@ void InitObjectProbe(ObjectProbe* probe, double latitudeDeg, double longitudeDeg
     probe->rayOrigin = Vec3{0.0, kProbeRayHeight, 0.0};
     probe->rayDirection = Vec3{0.0, -1.0, 0.0};
     probe->bestDistance = kProbeNoHit;
-    // The local frame at the probe (x east, y up, z north) in the centre frame
-    // of the geodesy helpers: up = (cos lat sin lon, sin lat, -cos lat cos lon).
-    const double lat = latitudeDeg * kDegToRad, lon = longitudeDeg * kDegToRad;
-    const double sinLat = std::sin(lat), cosLat = std::cos(lat);
-    const double sinLon = std::sin(lon), cosLon = std::cos(lon);
-    probe->up = Vec3{cosLat * sinLon, sinLat, -cosLat * cosLon};
-    probe->east = Vec3{cosLon, 0.0, sinLon};
-    probe->north = Vec3{-sinLat * sinLon, cosLat, sinLat * cosLon};
-    probe->centre = Scale(probe->up, kEarthRadius + altitudeMetres);
+    probe->latitudeRad = latitudeDeg * kDegToRad;
+    probe->longitudeRad = longitudeDeg * kDegToRad;
+    probe->sinLatitude = std::sin(probe->latitudeRad);
+    probe->cosLatitude = std::cos(probe->latitudeRad);
 }
 
+// sin x and 1 - cos x; by their series for the small angles of nearby
+// objects (exact to the last bit below 0.05 rad, about 300 km), else by the
+// library. 1 - cos x is kept apart so that nothing cancels.
+static void SinAndVersine(double x, double* sine, double* versine) {
+    if (std::fabs(x) < 0.05) {
+        // Multiplications by the reciprocals: no division in the loop over objects.
+        const double x2 = x * x;
+        *sine = x * (1.0 - x2 * (1.0 / 6.0) * (1.0 - x2 * (1.0 / 20.0) * (1.0 - x2 * (1.0 / 42.0) *
+                                                                          (1.0 - x2 * (1.0 / 72.0)))));
+        *versine = x2 * 0.5 * (1.0 - x2 * (1.0 / 12.0) * (1.0 - x2 * (1.0 / 30.0) * (1.0 - x2 * (1.0 / 56.0) *
+                                                                                  (1.0 - x2 * (1.0 / 90.0)))));
+    } else {
+        const double half = std::sin(x / 2.0);
+        *sine = std::sin(x);
+        *versine = 2.0 * half * half;
+    }
+}
+
+// The reference point relative to the probe, both on the sphere with their
+// altitudes added, in the probe's frame (x east, y up, z north). Written
+// with the differences of latitude and longitude so that nearby points,
+// nearly all of them, need no library call and lose nothing to cancellation.
 Vec3 ProbeLocalOffset(const ObjectProbe& probe, double latitudeDeg, double longitudeDeg, double altitudeMetres) {
-    const double lat = latitudeDeg * kDegToRad, lon = longitudeDeg * kDegToRad;
+    const double dLat = latitudeDeg * kDegToRad - probe.latitudeRad;
+    const double dLon = longitudeDeg * kDegToRad - probe.longitudeRad;
+    double sinDLat = 0, versDLat = 0, sinDLon = 0, versDLon = 0;
+    SinAndVersine(dLat, &sinDLat, &versDLat);
+    SinAndVersine(dLon, &sinDLon, &versDLon);
+    const double cosLat = probe.cosLatitude * (1.0 - versDLat) - probe.sinLatitude * sinDLat;
     const double r = kEarthRadius + altitudeMetres;
-    const double cosLat = std::cos(lat);
-    const Vec3 point{r * cosLat * std::sin(lon), r * std::sin(lat), -r * cosLat * std::cos(lon)};
-    const Vec3 d = Sub(point, probe.centre);
-    return Vec3{Dot(d, probe.east), Dot(d, probe.up), Dot(d, probe.north)};
+    return Vec3{r * cosLat * sinDLon,
+                (altitudeMetres - probe.altitude) - r * versDLat - r * cosLat * probe.cosLatitude * versDLon,
+                r * (sinDLat + cosLat * probe.sinLatitude * versDLon)};
 }
 
 // [SECTION] Sphere and triangle tests
 
+// The geometry helpers' vector operations, here where the compiler can
+// inline them: the probe runs them for every object of every frame.
+static inline Vec3 Plus(Vec3 a, Vec3 b) {
+    return Vec3{a.x + b.x, a.y + b.y, a.z + b.z};
+}
+static inline Vec3 Minus(Vec3 a, Vec3 b) {
+    return Vec3{a.x - b.x, a.y - b.y, a.z - b.z};
+}
+static inline Vec3 Times(Vec3 v, double s) {
+    return Vec3{v.x * s, v.y * s, v.z * s};
+}
+static inline double DotOf(Vec3 a, Vec3 b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+
 // The ray passes within r x sqrt(2) of the centre (on it counts); a sphere
 // wholly behind the ray's origin is missed, one that holds the origin is hit.
 static bool RayNearSphere(const ObjectProbe& probe, Vec3 centre, double radius) {
-    const Vec3 toCentre = Sub(centre, probe.rayOrigin);
+    const Vec3 toCentre = Minus(centre, probe.rayOrigin);
     const Vec3 d = probe.rayDirection;
-    const double dd = Dot(d, d);
-    const double along = Dot(toCentre, d);
+    const double dd = DotOf(d, d);
+    const double along = DotOf(toCentre, d);
     const double r2 = radius * radius;
-    if (along < 0.0 && !(Dot(toCentre, toCentre) <= r2)) return false;
+    if (along < 0.0 && !(DotOf(toCentre, toCentre) <= r2)) return false;
     // Squared distance of the centre from the ray's line, from the
     // perpendicular part itself: no cancellation of two large squares.
-    const Vec3 across = Sub(toCentre, Scale(d, dd > 0.0 ? along / dd : 0.0));
-    return Dot(across, across) <= 2.0 * r2;
+    const Vec3 across = Minus(toCentre, Times(d, dd > 0.0 ? along / dd : 0.0));
+    return DotOf(across, across) <= 2.0 * r2;
 }
 
 struct Projected {
@@ -80,9 +116,9 @@ static double Cross2(Projected from, Projected to, Projected p) {
 }
 
 double IntersectTriangle(const ObjectTriangle& triangle, const Ray& ray, Vec3 origin) {
-    Vec3 a = Add(Vec3{triangle.a[0], triangle.a[1], triangle.a[2]}, origin);
-    Vec3 b = Add(Vec3{triangle.b[0], triangle.b[1], triangle.b[2]}, origin);
-    const Vec3 c = Add(Vec3{triangle.c[0], triangle.c[1], triangle.c[2]}, origin);
+    Vec3 a = Plus(Vec3{triangle.a[0], triangle.a[1], triangle.a[2]}, origin);
+    Vec3 b = Plus(Vec3{triangle.b[0], triangle.b[1], triangle.b[2]}, origin);
+    const Vec3 c = Plus(Vec3{triangle.c[0], triangle.c[1], triangle.c[2]}, origin);
     const Vec3 n{triangle.normal[0], triangle.normal[1], triangle.normal[2]};
     const double ax = std::fabs(n.x), ay = std::fabs(n.y), az = std::fabs(n.z);
     const int dropped = (ax >= ay && ax >= az) ? 0 : (ay >= az ? 1 : 2);
@@ -91,12 +127,12 @@ double IntersectTriangle(const ObjectTriangle& triangle, const Ray& ray, Vec3 or
         a = b;
         b = swap;
     }
-    const double facing = Dot(n, ray.direction);
+    const double facing = DotOf(n, ray.direction);
     if (!(std::fabs(facing) >= 1e-10)) return kProbeNoHit;
-    const double t = Dot(n, Sub(a, ray.origin)) / facing;
+    const double t = DotOf(n, Minus(a, ray.origin)) / facing;
     // Written so that NaN fails too.
     if (!(t >= 1e-10 && t <= kProbeNoHit)) return kProbeNoHit;
-    const Projected p = Project(Add(ray.origin, Scale(ray.direction, t)), dropped);
+    const Projected p = Project(Plus(ray.origin, Times(ray.direction, t)), dropped);
     const Projected pa = Project(a, dropped), pb = Project(b, dropped), pc = Project(c, dropped);
     const bool inside = Cross2(pa, pb, p) >= 0.0 && Cross2(pb, pc, p) >= 0.0 && Cross2(pc, pa, p) >= 0.0;
     return inside ? t : kProbeNoHit;
@@ -104,17 +140,35 @@ double IntersectTriangle(const ObjectTriangle& triangle, const Ray& ray, Vec3 or
 
 // [SECTION] Guarded block reads
 
+static constexpr std::uint32_t kPageBits = 12;  // the host's 4 KiB pages
+
+// The seam's readability test, a page at a time, each page once a probe.
+static bool ProbeReadable(ObjectProbe* probe, HostAddr addr, std::uint32_t size) {
+    if (size == 0) return true;
+    if (std::uint64_t(addr) + size > (std::uint64_t(1) << 32)) return false;
+    const std::uint32_t last = std::uint32_t((std::uint64_t(addr) + size - 1) >> kPageBits);
+    for (std::uint32_t page = addr >> kPageBits; page <= last; page++) {
+        std::uint32_t& slot = probe->readablePages[page & 15];
+        if (slot == page + 1) continue;
+        if (!PlatHostReadable(page << kPageBits, 1u << kPageBits)) return false;
+        slot = page + 1;
+    }
+    return true;
+}
+
 // One trace's view of host memory: reads inside the window only, each
 // tested for readability, served from a small staging buffer so that a run
 // of records costs one test and one copy.
 struct BlockReader {
+    ObjectProbe* probe;       // its readable pages
     std::uint64_t low, high;  // the window [low, high)
     std::uint64_t bufferAt;
     std::uint32_t bufferLength;
     std::uint8_t buffer[2048];
 };
 
-static void OpenReader(BlockReader* r, HostAddr top) {
+static void OpenReader(BlockReader* r, ObjectProbe* probe, HostAddr top) {
+    r->probe = probe;
     r->low = top > kBlockSpan ? std::uint64_t(top) - kBlockSpan : 0;
     r->high = std::uint64_t(top) + kBlockSpan;
     if (r->high > (std::uint64_t(1) << 32)) r->high = std::uint64_t(1) << 32;
@@ -122,19 +176,20 @@ static void OpenReader(BlockReader* r, HostAddr top) {
     r->bufferLength = 0;
 }
 
-// Copy size bytes at addr; false when they leave the window or cannot be read.
-static bool Fetch(BlockReader* r, std::uint64_t addr, void* out, std::uint32_t size) {
+// Bytes staged at a time for records; triangle lists stage more.
+static constexpr std::uint32_t kRecordStage = 64;
+
+// Stage up to `stage` bytes from addr (at least size) and copy size of them;
+// false when they leave the window or cannot be read.
+static bool Stage(BlockReader* r, std::uint64_t addr, void* out, std::uint32_t size, std::uint32_t stage) {
     if (addr < r->low || addr + size > r->high) return false;
-    if (addr >= r->bufferAt && addr + size <= r->bufferAt + r->bufferLength) {
-        std::memcpy(out, r->buffer + (addr - r->bufferAt), size);
-        return true;
-    }
-    std::uint64_t chunk = r->high - addr;
+    std::uint64_t chunk = stage > size ? stage : size;
     if (chunk > sizeof r->buffer) chunk = sizeof r->buffer;
+    if (chunk > r->high - addr) chunk = r->high - addr;
     // Near the end of readable memory the whole chunk may not be there.
-    if (!PlatHostReadable(HostAddr(addr), std::uint32_t(chunk))) {
+    if (!ProbeReadable(r->probe, HostAddr(addr), std::uint32_t(chunk))) {
         chunk = size;
-        if (!PlatHostReadable(HostAddr(addr), size)) return false;
+        if (!ProbeReadable(r->probe, HostAddr(addr), size)) return false;
     }
     PlatHostRead(HostAddr(addr), r->buffer, std::uint32_t(chunk));
     r->bufferAt = addr;
@@ -143,8 +198,19 @@ static bool Fetch(BlockReader* r, std::uint64_t addr, void* out, std::uint32_t s
     return true;
 }
 
+// Copy size bytes at addr, from the staged bytes when they hold them (they
+// lie in the window and were readable), else staging afresh.
+static inline bool Fetch(BlockReader* r, std::uint64_t addr, void* out, std::uint32_t size,
+                         std::uint32_t stage = kRecordStage) {
+    if (addr >= r->bufferAt && addr + size <= r->bufferAt + r->bufferLength) {
+        std::memcpy(out, r->buffer + (addr - r->bufferAt), size);
+        return true;
+    }
+    return Stage(r, addr, out, size, stage);
+}
+
 template <typename T>
-static bool FetchAt(BlockReader* r, std::uint64_t addr, T* value) {
+static inline bool FetchAt(BlockReader* r, std::uint64_t addr, T* value) {
     return Fetch(r, addr, value, sizeof *value);
 }
 
@@ -153,16 +219,12 @@ static bool FetchAt(BlockReader* r, std::uint64_t addr, T* value) {
 struct Trace {
     ObjectProbe* probe;
     BlockReader reader;
-    int records;    // visited by this trace
-    int triangles;  // tested by this trace
+    int recordsLeft;    // the lesser of the trace's limit and what the frame has left
+    int trianglesLeft;
 };
 
-// One more record for the trace and the frame; false when either is spent.
-static bool TakeRecord(Trace* t) {
-    if (t->records >= kTraceRecordLimit || t->probe->recordsVisited >= kProbeRecordLimit) return false;
-    t->records++;
-    t->probe->recordsVisited++;
-    return true;
+static inline bool TakeRecord(Trace* t) {
+    return t->recordsLeft-- > 0;
 }
 
 static bool TestTriangles(Trace* t, std::uint64_t at, Vec3 origin) {
@@ -174,11 +236,13 @@ static bool TestTriangles(Trace* t, std::uint64_t at, Vec3 origin) {
     ObjectProbe* probe = t->probe;
     const Ray ray{probe->rayOrigin, probe->rayDirection};
     for (std::uint32_t i = 0; i < count; i++) {
-        if (t->triangles >= kTraceTriangleLimit || probe->trianglesTested >= kProbeTriangleLimit) return false;
+        if (t->trianglesLeft <= 0) return false;
         ObjectTriangle triangle;
-        if (!FetchAt(&t->reader, first + std::uint64_t(i) * sizeof triangle, &triangle)) return false;
-        t->triangles++;
-        probe->trianglesTested++;
+        const std::uint32_t left = (count - i) * std::uint32_t(sizeof triangle);  // fits: the window is 8 MiB
+        if (!Fetch(&t->reader, first + std::uint64_t(i) * sizeof triangle, &triangle, sizeof triangle, left)) {
+            return false;
+        }
+        t->trianglesLeft--;
         const double distance = IntersectTriangle(triangle, ray, origin);
         if (distance < probe->bestDistance) probe->bestDistance = distance;
     }
@@ -213,14 +277,16 @@ static bool TraceBlock(Trace* t, std::uint64_t block, Vec3 start, int depth) {
             break;
         }
         case kDrawSphere: {
+            // length16 at +2, skip32 at +4, two bytes not read, then centre x, y, z and radius floats.
+            std::uint8_t record[kSphereRecordSize - 2];
+            if (!Fetch(&t->reader, at + 2, record, sizeof record)) return false;
             std::uint16_t length = 0;
             std::uint32_t skip = 0;
-            float sphere[4];  // centre x, y, z, radius
-            if (!FetchAt(&t->reader, at + 2, &length) || !FetchAt(&t->reader, at + 4, &skip) ||
-                !Fetch(&t->reader, at + 10, sphere, sizeof sphere)) {
-                return false;
-            }
-            origin = Add(Vec3{sphere[0], sphere[1], sphere[2]}, local);
+            float sphere[4];
+            std::memcpy(&length, record, 2);
+            std::memcpy(&skip, record + 2, 4);
+            std::memcpy(sphere, record + 8, sizeof sphere);
+            origin = Plus(Vec3{sphere[0], sphere[1], sphere[2]}, local);
             const bool hit = RayNearSphere(*t->probe, origin, sphere[3]);
             at = HostAddr(std::uint32_t(at) + (hit ? std::uint32_t(length) : skip));
             break;
@@ -241,22 +307,29 @@ static bool TraceBlock(Trace* t, std::uint64_t block, Vec3 start, int depth) {
 int TraceObjectBlock(HostgateContext*, HostAddr block, Vec3 start, ObjectProbe* probe) {
     Trace t;
     t.probe = probe;
-    t.records = 0;
-    t.triangles = 0;
-    OpenReader(&t.reader, block);
-    if (TraceBlock(&t, block, start, 0)) return 1;
+    const int records = kProbeRecordLimit - probe->recordsVisited;
+    const int triangles = kProbeTriangleLimit - probe->trianglesTested;
+    t.recordsLeft = records < kTraceRecordLimit ? records : kTraceRecordLimit;
+    t.trianglesLeft = triangles < kTraceTriangleLimit ? triangles : kTraceTriangleLimit;
+    const int recordBudget = t.recordsLeft, triangleBudget = t.trianglesLeft;
+    OpenReader(&t.reader, probe, block);
+    const bool ended = TraceBlock(&t, block, start, 0);
+    // A refused record counted itself below zero.
+    probe->recordsVisited += recordBudget - (t.recordsLeft < 0 ? 0 : t.recordsLeft);
+    probe->trianglesTested += triangleBudget - t.trianglesLeft;
+    if (ended) return 1;
     probe->tracesCut++;
     return 0;
 }
 
 // [SECTION] Objects
 
-HostAddr FindObjectBlock(HostAddr entry) {
-    if (!PlatHostReadable(entry + kObjectEntryModel, 4)) return 0;
-    const HostAddr model = HostRead32(entry + kObjectEntryModel);
-    if (!PlatHostReadable(model, kModelHeaderSize)) return 0;
+// The drawing block of a model header, or 0. Of the 200 bytes tested only
+// the magic and the tag table are read.
+static HostAddr FindModelBlock(ObjectProbe* probe, HostAddr model) {
+    if (!ProbeReadable(probe, model, kModelHeaderSize)) return 0;
     std::uint8_t header[kModelHeaderSize];
-    PlatHostRead(model, header, sizeof header);
+    PlatHostRead(model + kModelMagic, header + kModelMagic, kModelHeaderSize - kModelMagic);
     if (std::memcmp(header + kModelMagic, "PNTR", 4) != 0) return 0;
     std::uint32_t count = 0;
     std::memcpy(&count, header + kModelTagCount, 4);
@@ -267,7 +340,7 @@ HostAddr FindObjectBlock(HostAddr entry) {
             std::memcpy(item, header + at, 8);
         } else {
             // Items past the tested header are tested one by one.
-            if (!PlatHostReadable(model + at, 8)) return 0;
+            if (!ProbeReadable(probe, model + at, 8)) return 0;
             PlatHostRead(model + at, item, 8);
         }
         std::uint32_t offset = 0;
@@ -277,9 +350,16 @@ HostAddr FindObjectBlock(HostAddr entry) {
     return 0;
 }
 
+HostAddr FindObjectBlock(HostAddr entry) {
+    if (!PlatHostReadable(entry + kObjectEntryModel, 4)) return 0;
+    ObjectProbe scratch{};
+    return FindModelBlock(&scratch, HostRead32(entry + kObjectEntryModel));
+}
+
 int ProbeObjectSurface(HostgateContext* g, ObjectProbe* probe) {
     probe->bestDistance = kProbeNoHit;
     probe->objectsLooked = probe->recordsVisited = probe->trianglesTested = probe->tracesCut = 0;
+    for (std::uint32_t& page : probe->readablePages) page = 0;
     if (g->objectList == 0 || !PlatHostReadable(g->objectList, 16)) return 0;
     const std::uint32_t count = HostRead32(g->objectList);
     const HostAddr entries = HostRead32(g->objectList + 12);
@@ -288,8 +368,8 @@ int ProbeObjectSurface(HostgateContext* g, ObjectProbe* probe) {
         if (probe->recordsVisited >= kProbeRecordLimit || probe->trianglesTested >= kProbeTriangleLimit) break;
         probe->objectsLooked++;
         const HostAddr entry = entries + i * kObjectEntrySize;
-        if (!PlatHostReadable(entry, kObjectEntrySize)) continue;
-        const HostAddr block = FindObjectBlock(entry);
+        if (!ProbeReadable(probe, entry, kObjectEntrySize)) continue;
+        const HostAddr block = FindModelBlock(probe, HostRead32(entry + kObjectEntryModel));
         if (block != 0) TraceObjectBlock(g, block, Vec3{0.0, 0.0, 0.0}, probe);
     }
     return 1;

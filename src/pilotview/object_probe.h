@@ -61,14 +61,18 @@ struct ObjectProbe {
     Vec3 rayDirection;
     double bestDistance;         // along the ray; kProbeNoHit until something is hit
 
-    // Filled by InitObjectProbe: the probe position on the sphere, and the
-    // local frame's axes in the earth-centred frame.
-    Vec3 centre, east, up, north;
+    // Filled by InitObjectProbe from the position.
+    double latitudeRad, longitudeRad;
+    double sinLatitude, cosLatitude;
     // Work this frame, within the limits above.
     int objectsLooked;
     int recordsVisited;
     int trianglesTested;
     int tracesCut;               // traces ended by a bound or unreadable memory
+    // Host pages found readable during this probe (page number + 1, 0 empty):
+    // host memory does not change while the module runs in the frame, and
+    // readability goes by pages, so each page is tested once.
+    std::uint32_t readablePages[16];
 };
 
 // The probe at a position, its ray straight down from kProbeRayHeight, no hit yet.
