@@ -175,6 +175,16 @@ TEST_F(ProbeTest, SubBlocksAreHandedTheOriginAndLeaveTheParentsAlone) {
     EXPECT_EQ(probe.recordsVisited, 7);
 }
 
+TEST_F(ProbeTest, ASubBlockThatIsItsOwnRecordEndsAtTheDepthLimitKeepingWhatItFound) {
+    // A floor found first, then a sub-block call whose offset 0 leads back to the call itself.
+    Bytes block;
+    block.Sphere(26, 26 + 54, 0, 0, 0, 100).Floor(7.0f).U16(0xF000).U32(0).U16(0xF001);
+    EXPECT_EQ(Trace(block), 0);
+    EXPECT_EQ(probe.tracesCut, 1);
+    EXPECT_EQ(probe.recordsVisited, 2 + kBlockDepthLimit + 1) << "the sphere, the list, a call a level";
+    EXPECT_EQ(probe.bestDistance, 99993.0);
+}
+
 TEST_F(ProbeTest, NestedStepsOfTheSubstituteHostStandAtTheirHeights) {
     hostsim::AddSteps(0.0, 0.0, 100.0, 3, 9.0, 1.0);
     const struct {
