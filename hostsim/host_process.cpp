@@ -1,84 +1,18 @@
-// host_process.cpp - the simulator's process in the substitute host.
+// host_process.cpp - the simulator's process: its records at their real
+// addresses, its variables and events, and the user aircraft. Shared by both
+// hosts: the substitute host keeps the memory in a page table
+// (sim_memory.cpp), fs9host in real memory at the same addresses
+// (tools/fs9host/win_process.cpp). One flight model, two hosts.
 #include "hostsim/host_process.h"
 
 #include <cmath>
 #include <cstring>
-#include <memory>
 
 #include "host/host_access.h"
-#include "shell/module_exports.h"
 
 namespace hostsim {
 
-// [SECTION] Address space
-
-static constexpr std::uint32_t kPageBits = 12;
-static constexpr std::uint32_t kPageSize = 1u << kPageBits;
-static constexpr std::uint32_t kPageCount = 1u << (32 - kPageBits);
-
-// One pointer per page of the 4 GiB space; a page exists once committed.
-static std::unique_ptr<std::uint8_t[]> g_pages[kPageCount];
-
-void ResetMemory() {
-    for (auto& page : g_pages) page.reset();
-}
-
-void Commit(HostAddr addr, std::uint32_t size) {
-    if (size == 0) return;
-    std::uint64_t last = (std::uint64_t(addr) + size - 1) >> kPageBits;
-    for (std::uint64_t p = addr >> kPageBits; p <= last && p < kPageCount; p++) {
-        if (!g_pages[p]) g_pages[p].reset(new std::uint8_t[kPageSize]());
-    }
-}
-
-void Decommit(HostAddr addr, std::uint32_t size) {
-    if (size == 0) return;
-    std::uint64_t last = (std::uint64_t(addr) + size - 1) >> kPageBits;
-    for (std::uint64_t p = addr >> kPageBits; p <= last && p < kPageCount; p++) g_pages[p].reset();
-}
-
-bool Readable(HostAddr addr, std::uint32_t size) {
-    if (std::uint64_t(addr) + size > (std::uint64_t(1) << 32)) return false;
-    if (size == 0) return true;
-    std::uint32_t last = (addr + size - 1) >> kPageBits;
-    for (std::uint32_t p = addr >> kPageBits; p <= last; p++) {
-        if (!g_pages[p]) return false;
-    }
-    return true;
-}
-
-// Copies page by page; bytes of missing pages read as zero, writes to them
-// are dropped: the substitute host never faults.
-template <typename Fn>
-static void EachPiece(HostAddr addr, std::uint32_t size, Fn fn) {
-    std::uint64_t at = addr, end = std::uint64_t(addr) + size;
-    std::uint32_t done = 0;
-    while (at < end && at < (std::uint64_t(1) << 32)) {
-        std::uint32_t offset = std::uint32_t(at & (kPageSize - 1));
-        std::uint32_t n = std::uint32_t(std::min<std::uint64_t>(kPageSize - offset, end - at));
-        fn(g_pages[at >> kPageBits].get(), offset, done, n);
-        at += n;
-        done += n;
-    }
-}
-
-void Read(HostAddr addr, void* out, std::uint32_t size) {
-    auto* bytes = static_cast<std::uint8_t*>(out);
-    EachPiece(addr, size, [bytes](std::uint8_t* page, std::uint32_t offset, std::uint32_t done, std::uint32_t n) {
-        if (page) {
-            std::memcpy(bytes + done, page + offset, n);
-        } else {
-            std::memset(bytes + done, 0, n);
-        }
-    });
-}
-
-void Write(HostAddr addr, const void* data, std::uint32_t size) {
-    auto* bytes = static_cast<const std::uint8_t*>(data);
-    EachPiece(addr, size, [bytes](std::uint8_t* page, std::uint32_t offset, std::uint32_t done, std::uint32_t n) {
-        if (page) std::memcpy(page + offset, bytes + done, n);
-    });
-}
+// [SECTION] Address space (the words on top of the host's Read and Write)
 
 std::uint32_t Read32(HostAddr addr) {
     std::uint32_t v = 0;
@@ -189,9 +123,9 @@ void BuildRecords() {
     Commit(kSimSecondGlobal, 0x4000);
     Commit(kSimG3dBase, kG3dProjectionMatrix + 0x100);
     Commit(kSimInterfaceTable, 0x100);
-    Write32(kSimInterfaceTable + kInterfaceReadVariable, kSimReadVariableFn);
-    Write32(kSimInterfaceTable + kInterfaceSendEvent, kSimSendEventFn);
-    ImportTable.interfaceTable = kSimInterfaceTable;
+    Write32(kSimInterfaceTable + kInterfaceReadVariable, ReadVariableEntry());
+    Write32(kSimInterfaceTable + kInterfaceSendEvent, SendEventEntry());
+    HandInterfaceTable(kSimInterfaceTable);
 }
 
 // A (fraction, integer) word pair as the simulator reads it: a signed 32.32
@@ -335,7 +269,7 @@ void ResetProcess() {
     g_fedRand.clear();
     g_fedAt = 0;
     g_randSeed = 1;
-    ImportTable.interfaceTable = 0;
+    HandInterfaceTable(0);
     PublishAircraft();
 }
 

@@ -1,7 +1,10 @@
-// host_process.h - the simulator's process as the module sees it in the
-// substitute host: a 32-bit address space with the simulator's records at
-// their real addresses, its interface table, its variables and the user
-// aircraft, which can fly a simple scripted flight.
+// host_process.h - the simulator's process as the module sees it: a 32-bit
+// address space with the simulator's records at their real addresses, its
+// interface table, its variables and the user aircraft, which can fly a
+// simple scripted flight. Both hosts run this code (host_process.cpp); each
+// supplies the memory and the interface table's call targets: the
+// substitute host in sim_memory.cpp, fs9host in real memory
+// (tools/fs9host/win_process.cpp).
 #pragma once
 
 #include <cstdint>
@@ -13,7 +16,8 @@
 namespace hostsim {
 
 // [SECTION] Address space: 4 KiB pages, committed on demand. Reads of pages
-// that are not committed give zeros; the readability test says no.
+// that are not committed give zeros; the readability test says no. Each
+// host implements these (not Read32 and Write32).
 
 void ResetMemory();
 void Commit(HostAddr addr, std::uint32_t size);
@@ -23,6 +27,17 @@ void Read(HostAddr addr, void* out, std::uint32_t size);
 void Write(HostAddr addr, const void* data, std::uint32_t size);
 std::uint32_t Read32(HostAddr addr);
 void Write32(HostAddr addr, std::uint32_t value);
+
+// [SECTION] The interface table as each host supplies it
+
+// Call targets the table holds: the substitute host's are markers that
+// platform/sim answers, fs9host's are its functions with the simulator's
+// calling convention.
+HostAddr ReadVariableEntry();
+HostAddr SendEventEntry();
+// Give the module the table's address (the second word of its ImportTable);
+// 0 takes it away.
+void HandInterfaceTable(HostAddr table);
 
 // [SECTION] The simulator's records
 
