@@ -48,6 +48,24 @@ inline constexpr HostAddr kSimGlobalBase = 0x02000000;
 inline constexpr HostAddr kSimInterfaceTable = 0x00A00000;
 inline constexpr HostAddr kSimReadVariableFn = 0x7FFE00A0;  // not memory: call targets
 inline constexpr HostAddr kSimSendEventFn = 0x7FFE0090;
+// Where the "unreadable" module list points: never committed.
+inline constexpr HostAddr kSimUnreadableList = 0x0BAD0000;
+
+// Where a host keeps the records that are not at fixed addresses. The
+// substitute host's are the constants above; fs9host puts them in a block it
+// could reserve (a real process has other things at those addresses).
+struct ProcessLayout {
+    HostAddr moduleList;      // entries and names, 0x2000 bytes
+    HostAddr viewManager;     // manager, arrays, elements, 0x1000 bytes
+    HostAddr views;           // one HostView per list, 0x1000 bytes
+    HostAddr interfaceTable;  // 0x100 bytes
+    HostAddr g3dBase;         // G3D.DLL: up to its projection matrix
+    HostAddr globalBase;      // GLOBAL.DLL: 0x4000 bytes
+    HostAddr otherBase;       // a module the walk passes over: never committed
+    HostAddr secondGlobal;    // the second GLOBAL.DLL of that shape: 0x4000 bytes
+    HostAddr unreadable;      // never readable
+};
+const ProcessLayout& Layout();
 
 enum ModuleListShape {
     kModulesNormal,           // ..., G3D.DLL, ..., GLOBAL.DLL, ...

@@ -80,7 +80,14 @@ void Write(HostAddr addr, const void* data, std::uint32_t size) {
     });
 }
 
-// [SECTION] The interface table
+// [SECTION] Layout and the interface table
+
+const ProcessLayout& Layout() {
+    static const ProcessLayout layout = {0x00500000, 0x00600000, 0x00700000,
+                                         kSimInterfaceTable, kSimG3dBase, kSimGlobalBase, 0x03000000, 0x04000000,
+                                         kSimUnreadableList};
+    return layout;
+}
 
 HostAddr ReadVariableEntry() {
     return kSimReadVariableFn;
