@@ -78,6 +78,9 @@ bool ParseMessage(const std::string& text, std::uint32_t* message);
 std::string MessageName(std::uint32_t message);
 // A virtual key by name (SHIFT, F1, A, 5, NUMPAD3, ...) or number 0..255.
 bool ParseVirtualKey(Scenario& s, const std::string& text, int* vk);
+// A message's parameter as printed: its low 32 bits, unsigned, when it fits
+// the 32-bit host's word (so both bitnesses print 0xC0000001 alike).
+long long MessageParameter(long long value);
 // C-style quoting of text for output: "..." with \r \n \t \" \\ \xNN.
 std::string Quote(const std::string& text);
 // Lines after the current one up to the terminator line, removed from the script.

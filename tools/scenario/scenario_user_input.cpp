@@ -81,7 +81,7 @@ static void PostAndPump(Scenario& s, HostWindow window, std::uint32_t message, s
     QueuedDelivery q;
     while (Host().PumpOne(&q)) {
         Emit(s, "post %s %s %lld %lld %s", Host().WindowName(q.window).c_str(), MessageName(q.message).c_str(),
-             (long long)q.wParam, (long long)q.lParam, DeliveryName(q.delivery));
+             MessageParameter((long long)q.wParam), MessageParameter((long long)q.lParam), DeliveryName(q.delivery));
     }
 }
 
