@@ -6,6 +6,7 @@ skyvane_core_options(skyvane_core)
 add_library(skyvane_hostsim STATIC
     hostsim/hostsim.cpp
     hostsim/host_process.cpp
+    hostsim/sim_memory.cpp
     hostsim/sim_joysticks.cpp
     hostsim/sim_objects.cpp
     src/platform/sim/platform_sim.cpp

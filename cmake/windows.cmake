@@ -13,13 +13,12 @@ target_compile_definitions(Skyvane2004 PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
 target_link_options(Skyvane2004 PRIVATE -static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
 target_link_libraries(Skyvane2004 PRIVATE user32 advapi32 winmm comdlg32)
 
-if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-  # The 64-bit module also goes into the test host's Modules folder.
-  add_custom_command(TARGET Skyvane2004 POST_BUILD
-      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/FS9/Modules
-      COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Skyvane2004> ${CMAKE_BINARY_DIR}/FS9/Modules/)
-  add_subdirectory(tools/fs9host)
-endif()
+# The module also goes into the test host's Modules folder: the 64-bit one
+# for wine64, the shipped 32-bit one for wine32.
+add_custom_command(TARGET Skyvane2004 POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/FS9/Modules
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Skyvane2004> ${CMAKE_BINARY_DIR}/FS9/Modules/)
+add_subdirectory(tools/fs9host)
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   # The release package: dist/Skyvane2004.zip with the module, a starter

@@ -13,8 +13,6 @@
 
 ScenarioTable ModuleScenarioCommands();
 ScenarioTable ModulePrintCommands();
-ScenarioTable ProcessScenarioCommands();
-ScenarioTable ProcessPrintCommands();
 ScenarioTable CameraScenarioCommands();
 ScenarioTable CameraPrintCommands();
 ScenarioTable MapScenarioCommands();
@@ -64,7 +62,8 @@ int main(int argc, char** argv) {
     SimDriver driver;
     SetHost(&driver);
     ScenarioLanguage language{
-        {HostScenarioCommands(), ModuleScenarioCommands(), ProcessScenarioCommands(), CameraScenarioCommands(),
+        {HostScenarioCommands(), ProcessScenarioCommands(), UserInputCommands(), ModuleScenarioCommands(),
+         CameraScenarioCommands(),
          MapScenarioCommands(), PilotScenarioCommands(), CommandScenarioCommands(),
          InputScenarioCommands(), JoystickScenarioCommands(), WalkerScenarioCommands()},
         {HostPrintCommands(), ModulePrintCommands(), ProcessPrintCommands(), CameraPrintCommands(),
