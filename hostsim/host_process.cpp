@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "host/host_access.h"
+#include "hostsim/sim_traffic.h"
 #include "shell/module_exports.h"
 
 namespace hostsim {
@@ -130,7 +131,7 @@ void SetModuleList(ModuleListShape shape) {
     switch (shape) {
     case kModulesNormal:
         WriteModuleList({{"fs9.exe", 0x00400000}, {"G3D.DLL", kSimG3dBase}, {"WEATHER.DLL", kSimOtherBase},
-                         {"GLOBAL.DLL", kSimGlobalBase}});
+                         {"GLOBAL.DLL", kSimGlobalBase}, {"acontain.dll", kSimAcontainBase}});
         Write32(kHostModuleListHead, kSimModuleList);
         break;
     case kModulesLowerCase:
@@ -192,6 +193,7 @@ void BuildRecords() {
     Write32(kSimInterfaceTable + kInterfaceReadVariable, kSimReadVariableFn);
     Write32(kSimInterfaceTable + kInterfaceSendEvent, kSimSendEventFn);
     ImportTable.interfaceTable = kSimInterfaceTable;
+    PublishTraffic();
 }
 
 // A (fraction, integer) word pair as the simulator reads it: a signed 32.32
@@ -305,6 +307,7 @@ void Fly(double dt) {
     double forward = a.groundSpeed * kKnotsToFeetPerSecond;
     a.pitch = forward > 0 ? -std::atan2(a.verticalSpeed / 60.0, forward) * 57.29577951471995 : 0.0;
     PublishAircraft();
+    FlyTraffic(dt);
 }
 
 // [SECTION] Cursor, client area, rand()
@@ -336,6 +339,7 @@ void ResetProcess() {
     g_fedAt = 0;
     g_randSeed = 1;
     ImportTable.interfaceTable = 0;
+    ResetTraffic();
     PublishAircraft();
 }
 
