@@ -3,6 +3,7 @@
 #include "camera/head_aim.h"
 
 #include <cmath>
+#include <numbers>
 
 #include "camera/camera_tick.h"
 #include "host/hostgate.h"
@@ -19,8 +20,12 @@ Vec3 BodyVectorTo(const GeoPoint& target) {
     return v;
 }
 
-static double Fold(double degrees) {
-    return degrees > 180.0 ? degrees - 360.0 : degrees;
+// Degrees, with an angle above 180 taken 360 back. Whether it is above is
+// decided on the radians: the degree factor is a hair above 180/pi, so pi
+// itself (straight behind) converts to 180.000000005 and must stay there.
+static double Degrees(double radians) {
+    const double degrees = radians * kRadToDeg;
+    return radians > std::numbers::pi ? degrees - 360.0 : degrees;
 }
 
 HeadAngles HeadAnglesToward(Vec3 body) {
@@ -28,7 +33,7 @@ HeadAngles HeadAnglesToward(Vec3 body) {
     const double azimuth = Bearing(origin, body);
     RotateY(&body, -azimuth);
     const double elevation = Elevation(origin, body);
-    return {Fold(azimuth * kRadToDeg), Fold(elevation * kRadToDeg)};
+    return {Degrees(azimuth), Degrees(elevation)};
 }
 
 void SetHeadAngles(const HeadAngles& angles) {
