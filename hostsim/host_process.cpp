@@ -41,6 +41,7 @@ void Decommit(HostAddr addr, std::uint32_t size) {
 bool Readable(HostAddr addr, std::uint32_t size) {
     if (std::uint64_t(addr) + size > (std::uint64_t(1) << 32)) return false;
     if (size == 0) return true;
+    if (size <= kPageSize - (addr & (kPageSize - 1))) return g_pages[addr >> kPageBits] != nullptr;
     std::uint32_t last = (addr + size - 1) >> kPageBits;
     for (std::uint32_t p = addr >> kPageBits; p <= last; p++) {
         if (!g_pages[p]) return false;
@@ -64,6 +65,14 @@ static void EachPiece(HostAddr addr, std::uint32_t size, Fn fn) {
 }
 
 void Read(HostAddr addr, void* out, std::uint32_t size) {
+    // Most reads are a few bytes inside one committed page.
+    const std::uint32_t inPage = addr & (kPageSize - 1);
+    if (size <= kPageSize - inPage) {
+        if (const std::uint8_t* page = g_pages[addr >> kPageBits].get()) {
+            std::memcpy(out, page + inPage, size);
+            return;
+        }
+    }
     auto* bytes = static_cast<std::uint8_t*>(out);
     EachPiece(addr, size, [bytes](std::uint8_t* page, std::uint32_t offset, std::uint32_t done, std::uint32_t n) {
         if (page) {

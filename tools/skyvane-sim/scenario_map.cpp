@@ -121,8 +121,10 @@ double SightLength(const MapPoint& from) {
     }
     const GeoPoint& look = g_main.LookAtPoint;
     if (g_main.LookAtViewActive && (look.latitude != 0.0 || look.longitude != 0.0)) {
+        // The picked point's longitude may come in the -360..0 range.
+        double dLon = std::remainder(look.longitude * kRadToDeg - from.lon, 360.0);
         double north = (look.latitude * kRadToDeg - from.lat) * 111130.52399516014;
-        double east = (look.longitude * kRadToDeg - from.lon) * 111130.52399516014 * std::cos(from.lat * kDegToRad);
+        double east = dLon * 111130.52399516014 * std::cos(from.lat * kDegToRad);
         return std::hypot(north, east);
     }
     return 2000.0;
