@@ -9,8 +9,10 @@ add_library(skyvane_hostsim STATIC
     hostsim/sim_memory.cpp
     hostsim/sim_joysticks.cpp
     hostsim/sim_objects.cpp
+    hostsim/sim_traffic.cpp
     src/platform/sim/platform_sim.cpp
     src/platform/sim/joystick_sim.cpp
+    src/platform/sim/host_calls_sim.cpp
 )
 target_include_directories(skyvane_hostsim PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
 target_compile_options(skyvane_hostsim PRIVATE ${SKYVANE_WARNINGS})

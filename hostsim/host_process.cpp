@@ -58,8 +58,13 @@ static void WriteModuleList(const std::vector<std::pair<const char*, HostAddr>>&
 void SetModuleList(ModuleListShape shape) {
     switch (shape) {
     case kModulesNormal:
-        WriteModuleList({{"fs9.exe", 0x00400000}, {"G3D.DLL", Layout().g3dBase}, {"WEATHER.DLL", Layout().otherBase},
-                         {"GLOBAL.DLL", Layout().globalBase}});
+        if (Layout().acontainBase) {
+            WriteModuleList({{"fs9.exe", 0x00400000}, {"G3D.DLL", Layout().g3dBase}, {"WEATHER.DLL", Layout().otherBase},
+                             {"GLOBAL.DLL", Layout().globalBase}, {"acontain.dll", Layout().acontainBase}});
+        } else {
+            WriteModuleList({{"fs9.exe", 0x00400000}, {"G3D.DLL", Layout().g3dBase}, {"WEATHER.DLL", Layout().otherBase},
+                             {"GLOBAL.DLL", Layout().globalBase}});
+        }
         Write32(kHostModuleListHead, Layout().moduleList);
         break;
     case kModulesLowerCase:
@@ -235,6 +240,7 @@ void Fly(double dt) {
     double forward = a.groundSpeed * kKnotsToFeetPerSecond;
     a.pitch = forward > 0 ? -std::atan2(a.verticalSpeed / 60.0, forward) * 57.29577951471995 : 0.0;
     PublishAircraft();
+    FlyHostOwnRecords(dt);
 }
 
 // [SECTION] Cursor, client area, rand()
@@ -266,6 +272,7 @@ void ResetProcess() {
     g_fedAt = 0;
     g_randSeed = 1;
     HandInterfaceTable(0);
+    ResetHostOwnRecords();
     PublishAircraft();
 }
 

@@ -38,9 +38,12 @@ HostAddr SendEventEntry();
 // Give the module the table's address (the second word of its ImportTable);
 // 0 takes it away.
 void HandInterfaceTable(HostAddr table);
-// Records only one host lays out (the substitute host's 3D scenery); called
-// at the end of BuildRecords.
+// What only one host keeps (the substitute host's 3D scenery and AI
+// traffic): laid out at the end of BuildRecords, moved on by Fly, cleared by
+// ResetProcess.
 void BuildHostOwnRecords();
+void FlyHostOwnRecords(double dt);
+void ResetHostOwnRecords();
 
 // [SECTION] The simulator's records
 
@@ -67,6 +70,7 @@ struct ProcessLayout {
     HostAddr otherBase;       // a module the walk passes over: never committed
     HostAddr secondGlobal;    // the second GLOBAL.DLL of that shape: 0x4000 bytes
     HostAddr unreadable;      // never readable
+    HostAddr acontainBase;    // acontain.dll, the AI aircraft container's module; 0: none
 };
 const ProcessLayout& Layout();
 

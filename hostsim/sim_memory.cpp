@@ -7,6 +7,7 @@
 
 #include "hostsim/host_process.h"
 #include "hostsim/sim_objects.h"
+#include "hostsim/sim_traffic.h"
 #include "shell/module_exports.h"
 
 namespace hostsim {
@@ -41,6 +42,7 @@ void Decommit(HostAddr addr, std::uint32_t size) {
 bool Readable(HostAddr addr, std::uint32_t size) {
     if (std::uint64_t(addr) + size > (std::uint64_t(1) << 32)) return false;
     if (size == 0) return true;
+    if (size <= kPageSize - (addr & (kPageSize - 1))) return g_pages[addr >> kPageBits] != nullptr;
     std::uint32_t last = (addr + size - 1) >> kPageBits;
     for (std::uint32_t p = addr >> kPageBits; p <= last; p++) {
         if (!g_pages[p]) return false;
@@ -94,7 +96,7 @@ void Write(HostAddr addr, const void* data, std::uint32_t size) {
 const ProcessLayout& Layout() {
     static const ProcessLayout layout = {0x00500000, 0x00600000, 0x00700000,
                                          kSimInterfaceTable, kSimG3dBase, kSimGlobalBase, 0x03000000, 0x04000000,
-                                         kSimUnreadableList};
+                                         kSimUnreadableList, kSimAcontainBase};
     return layout;
 }
 
@@ -115,6 +117,15 @@ void HandInterfaceTable(HostAddr table) {
 
 void BuildHostOwnRecords() {
     BuildSceneryRecords();
+    PublishTraffic();
+}
+
+void FlyHostOwnRecords(double dt) {
+    FlyTraffic(dt);
+}
+
+void ResetHostOwnRecords() {
+    ResetTraffic();
 }
 
 }  // namespace hostsim

@@ -8,6 +8,7 @@
 #include "dialogs/setup_dialog.h"
 #include "files/view_file.h"
 #include "host/host_access.h"
+#include "host/traffic_list.h"
 #include "hostsim/hostsim.h"
 #include "input/input.h"
 #include "input/joysticks.h"
@@ -70,6 +71,8 @@ void SendHostEvent(std::uint32_t eventId, std::uint32_t parameter) {
 void CameraTick() { Record("CameraTick"); }
 void StopDirectInput() { Record("StopDirectInput"); }
 void ClearViewPresets() { Record("ClearViewPresets"); }
+// Forgetting the container binding has no order of its own to check.
+void ResetTrafficList() {}
 void PauseEffectSounds() { Record("PauseEffectSounds"); }
 void ResumeEffectSounds() { Record("ResumeEffectSounds"); }
 void OpenSetupDialog(PlatWindow owner) { Record("OpenSetupDialog " + WindowName(owner)); }

@@ -1,14 +1,17 @@
 // allocation_test.cpp - the per-frame path allocates nothing: 1,000 camera
 // ticks after the warm-up, with every camera mode that exists switched on,
-// make no call to operator new.
+// make no call to operator new; nor do ticks that rank 512 AI aircraft for
+// the traffic view, or that hold the scenery padlock.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <new>
+#include <string>
 
 #include "frame_fixture.h"
 #include "host/hostgate.h"
 #include "hostsim/sim_objects.h"
+#include "hostsim/sim_traffic.h"
 
 static long g_allocations;
 static bool g_counting;
@@ -64,4 +67,28 @@ TEST(PerFramePath, WalkerTicksAllocateNothing) {
     g_counting = false;
     EXPECT_EQ(g_allocations, 0) << "heap allocations in 1,000 walker ticks";
     EXPECT_EQ(g_hostgate.walkerEngaged, 1);
+}
+
+TEST(PerFramePath, TrafficAndPadlockTicksAllocateNothing) {
+    FlyingModule module;
+    for (int i = 0; i < 512; i++) {
+        hostsim::Traffic().aircraft.push_back(hostsim::AiAircraft{"AI " + std::to_string(i), 47.4 + 0.001 * i,
+                                                                  8.5, 3000.0 + i, 0, 0, 0, 0, hostsim::kAiWhole});
+    }
+    hostsim::PublishTraffic();
+    g_main.InternalViewActive = 1;
+    g_main.TrafficViewActive = 1;
+    g_main.TrafficLockActive = 1;  // the name search runs each tick too
+    for (int i = 0; i < 400; i++) module.Tick();
+    ASSERT_NE(g_main.TrafficLockId[0], 0) << "the view has ranked the traffic";
+    g_main.LookAtPoint = GeoPoint{0.8, 0.15, 1000.0};
+    g_allocations = 0;
+    g_counting = true;
+    for (int i = 0; i < 1000; i++) {
+        if (i == 500) g_main.LookAtViewActive = 1, g_main.TrafficViewActive = 0;
+        hostsim::Get().clockMs += 16;
+        CameraTick();
+    }
+    g_counting = false;
+    EXPECT_EQ(g_allocations, 0) << "heap allocations in 1,000 ticks with the traffic view and the padlock";
 }

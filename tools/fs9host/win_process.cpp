@@ -151,7 +151,7 @@ bool ReserveProcessBlock() {
         for (std::uintptr_t g = base; g < base + kBlockSize; g += kGranule) g_reserved.push_back(g);
         HostAddr b = HostAddr(base);
         g_layout = hostsim::ProcessLayout{b + 0x0E0000, b + 0x0F0000, b + 0x100000, b + 0x110000, b,
-                                          b + 0x0C0000, b + 0x120000, b + 0x0D0000, b + 0x130000};
+                                          b + 0x0C0000, b + 0x120000, b + 0x0D0000, b + 0x130000, 0};
         return true;
     }
     return false;
@@ -246,8 +246,11 @@ void HandInterfaceTable(HostAddr table) {
     SetModuleImage(g_module);
 }
 
-// No 3D scenery in this host yet: the walker finds an empty object list.
+// No 3D scenery or AI traffic in this host yet: the walker finds an empty
+// object list, the traffic view no container.
 void BuildHostOwnRecords() {}
+void FlyHostOwnRecords(double) {}
+void ResetHostOwnRecords() {}
 
 }  // namespace hostsim
 

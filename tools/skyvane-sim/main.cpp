@@ -26,6 +26,8 @@ ScenarioTable JoystickScenarioCommands();
 ScenarioTable JoystickPrintCommands();
 ScenarioTable WalkerScenarioCommands();
 ScenarioTable WalkerPrintCommands();
+ScenarioTable TrafficScenarioCommands();
+ScenarioTable TrafficPrintCommands();
 
 static int Usage() {
     std::fprintf(stderr, "usage: skyvane-sim [--keep] SCRIPT.scn|-\n");
@@ -65,10 +67,11 @@ int main(int argc, char** argv) {
         {HostScenarioCommands(), ProcessScenarioCommands(), UserInputCommands(), ModuleScenarioCommands(),
          CameraScenarioCommands(),
          MapScenarioCommands(), PilotScenarioCommands(), CommandScenarioCommands(),
-         InputScenarioCommands(), JoystickScenarioCommands(), WalkerScenarioCommands()},
+         InputScenarioCommands(), JoystickScenarioCommands(), WalkerScenarioCommands(),
+         TrafficScenarioCommands()},
         {HostPrintCommands(), ModulePrintCommands(), ProcessPrintCommands(), CameraPrintCommands(),
          PilotPrintCommands(), CommandPrintCommands(), InputPrintCommands(),
-         JoystickPrintCommands(), WalkerPrintCommands()}};
+         JoystickPrintCommands(), WalkerPrintCommands(), TrafficPrintCommands()}};
     int rc = RunScenario(script, stdout, language);
     if (keep) {
         std::fprintf(stderr, "drives kept in %s\n", root.c_str());
