@@ -7,8 +7,11 @@ add_library(skyvane_hostsim STATIC
     hostsim/hostsim.cpp
     hostsim/host_process.cpp
     hostsim/sim_joysticks.cpp
+    hostsim/sim_sound.cpp
     src/platform/sim/platform_sim.cpp
     src/platform/sim/joystick_sim.cpp
+    src/platform/sim/sound_sim.cpp
+    src/platform/sim/mmio_sim.cpp
 )
 target_include_directories(skyvane_hostsim PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
 target_compile_options(skyvane_hostsim PRIVATE ${SKYVANE_WARNINGS})

@@ -72,6 +72,7 @@ void StopDirectInput() { Record("StopDirectInput"); }
 void ClearViewPresets() { Record("ClearViewPresets"); }
 void PauseEffectSounds() { Record("PauseEffectSounds"); }
 void ResumeEffectSounds() { Record("ResumeEffectSounds"); }
+void ReleaseEffectSoundBank() {}
 void OpenSetupDialog(PlatWindow owner) { Record("OpenSetupDialog " + WindowName(owner)); }
 void OpenAboutDialog(PlatWindow owner) { Record("OpenAboutDialog " + WindowName(owner)); }
 void OpenKeyAssignmentDialog(PlatWindow owner) { Record("OpenKeyAssignmentDialog " + WindowName(owner)); }
