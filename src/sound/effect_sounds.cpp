@@ -106,16 +106,20 @@ static void LoadEffectSound(int slot, const char* file) {
     s->volume = 1.0;
 }
 
+// The manager is made and unmade in place here rather than on the heap:
+// without a device every service call tries again, and a frame allocates
+// nothing.
+alignas(SoundManager) static unsigned char s_managerStore[sizeof(SoundManager)];
+
 // A device, the listener, then the twelve files; without a device nothing
 // is kept and the next service call tries again.
 static void StartEffectSoundBank() {
     EffectSoundBank& bank = Bank();
-    SoundManager* manager = new (std::nothrow) SoundManager();
-    if (!manager) return;
+    SoundManager* manager = new (s_managerStore) SoundManager();
     SoundResult result = manager->Initialize(g_shell.HostMainWindow, kSoundPriorityLevel, kPrimaryChannels,
                                              kPrimaryRate, kPrimaryBits);
     if (SoundFailed(result)) {
-        delete manager;
+        manager->~SoundManager();
         return;
     }
     bank.manager = manager;
@@ -200,6 +204,6 @@ void ReleaseEffectSoundBank() {
         s = EffectSoundSlot{};
     }
     if (bank.listener) PlatSoundListenerRelease(bank.listener);
-    delete bank.manager;
+    if (bank.manager) bank.manager->~SoundManager();
     bank = EffectSoundBank{};
 }

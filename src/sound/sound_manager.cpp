@@ -118,6 +118,7 @@ SoundResult SoundManager::Create(SoundClip** clip, const char* fileName, std::ui
 
 SoundClip::SoundClip(PlatSoundBuffer* buffers, std::uint32_t bufferSize, std::uint32_t count, WaveFile* wave)
     : m_buffers(buffers), m_bufferSize(bufferSize), m_wave(wave), m_count(count) {
+    if (!HasBuffers() || !m_wave) return;
     FillBuffer(m_buffers[0], false);
     for (std::uint32_t i = 0; i < m_count; ++i) PlatSoundBufferSetPosition(m_buffers[i], 0);
 }
@@ -147,7 +148,7 @@ SoundResult SoundClip::RestoreBuffer(PlatSoundBuffer buffer, bool* restored) {
 }
 
 SoundResult SoundClip::FillBuffer(PlatSoundBuffer buffer, bool repeat) {
-    if (!m_buffers || !buffer) return kSoundNotInitialized;
+    if (!HasBuffers() || !m_wave || !buffer) return kSoundNotInitialized;
     SoundResult result = RestoreBuffer(buffer, nullptr);
     if (SoundFailed(result)) return result;
     void* locked = nullptr;
@@ -188,7 +189,7 @@ PlatSoundBuffer SoundClip::ChooseBuffer() {
 }
 
 SoundResult SoundClip::Play(std::uint32_t priority, std::uint32_t flags) {
-    if (!m_buffers) return kSoundNotInitialized;
+    if (!HasBuffers()) return kSoundNotInitialized;
     PlatSoundBuffer buffer = ChooseBuffer();
     bool restored = false;
     SoundResult result = RestoreBuffer(buffer, &restored);
@@ -202,21 +203,21 @@ SoundResult SoundClip::Play(std::uint32_t priority, std::uint32_t flags) {
 }
 
 SoundResult SoundClip::Stop() {
-    if (!m_buffers) return kSoundNotInitialized;
+    if (!HasBuffers()) return kSoundNotInitialized;
     SoundResult result = kSoundOk;
     for (std::uint32_t i = 0; i < m_count; ++i) result |= PlatSoundBufferStop(m_buffers[i]);
     return result;
 }
 
 SoundResult SoundClip::Reset() {
-    if (!m_buffers) return kSoundNotInitialized;
+    if (!HasBuffers()) return kSoundNotInitialized;
     SoundResult result = kSoundOk;
     for (std::uint32_t i = 0; i < m_count; ++i) result |= PlatSoundBufferSetPosition(m_buffers[i], 0);
     return result;
 }
 
 SoundResult SoundClip::Get3DBuffer(std::uint32_t index, PlatSound3DBuffer* buffer3D) {
-    if (!m_buffers) return kSoundNotInitialized;
+    if (!HasBuffers()) return kSoundNotInitialized;
     if (index >= m_count || !buffer3D) return kSoundInvalidArg;
     *buffer3D = nullptr;
     return PlatSoundBuffer3D(m_buffers[index], buffer3D);

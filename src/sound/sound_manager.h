@@ -64,6 +64,7 @@ public:
     std::uint32_t BufferCount() const { return m_count; }
 
 private:
+    bool HasBuffers() const { return m_buffers && m_count; }
     PlatSoundBuffer ChooseBuffer();
 
     PlatSoundBuffer* m_buffers;  // m_count entries

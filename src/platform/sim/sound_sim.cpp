@@ -372,13 +372,20 @@ SoundResult PlatSoundBufferSetPosition(PlatSoundBuffer buffer, std::uint32_t pos
     return Log(hostsim::kSoundCallPosition, Number(buffer), result, position);
 }
 
+// The sample memory goes with the last buffer that plays it.
 void PlatSoundBufferRelease(PlatSoundBuffer buffer) {
     SimSoundBuffer* b = Live(buffer);
     if (!b) return;
     hostsim::SettleSoundBuffer(b);
     b->alive = false;
     b->playing = false;
-    if (!b->samples.empty()) Sound().memoryUsed -= b->bytes;  // duplicates may still read it
+    bool shared = false;
+    for (const SimSoundBuffer& other : Sound().buffers) shared = shared || (other.alive && other.memory == b->memory);
+    SimSoundBuffer* owner = hostsim::SoundBufferAt(b->memory + 1);
+    if (!shared && owner && !owner->samples.empty()) {
+        Sound().memoryUsed -= owner->bytes;
+        std::vector<std::uint8_t>().swap(owner->samples);
+    }
     Log(hostsim::kSoundCallRelease, Number(buffer), kSoundOk);
 }
 
