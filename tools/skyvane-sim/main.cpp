@@ -26,6 +26,8 @@ ScenarioTable InputScenarioCommands();
 ScenarioTable InputPrintCommands();
 ScenarioTable JoystickScenarioCommands();
 ScenarioTable JoystickPrintCommands();
+ScenarioTable SoundScenarioCommands();
+ScenarioTable SoundPrintCommands();
 
 static int Usage() {
     std::fprintf(stderr, "usage: skyvane-sim [--keep] SCRIPT.scn|-\n");
@@ -64,10 +66,10 @@ int main(int argc, char** argv) {
     ScenarioLanguage language{
         {HostScenarioCommands(), ModuleScenarioCommands(), ProcessScenarioCommands(), CameraScenarioCommands(),
          MapScenarioCommands(), PilotScenarioCommands(), CommandScenarioCommands(),
-         InputScenarioCommands(), JoystickScenarioCommands()},
+         InputScenarioCommands(), JoystickScenarioCommands(), SoundScenarioCommands()},
         {HostPrintCommands(), ModulePrintCommands(), ProcessPrintCommands(), CameraPrintCommands(),
          PilotPrintCommands(), CommandPrintCommands(), InputPrintCommands(),
-         JoystickPrintCommands()}};
+         JoystickPrintCommands(), SoundPrintCommands()}};
     int rc = RunScenario(script, stdout, language);
     if (keep) {
         std::fprintf(stderr, "drives kept in %s\n", root.c_str());
