@@ -21,6 +21,9 @@ target_link_libraries(skyvane_core PUBLIC skyvane_hostsim)
 
 add_subdirectory(tools/skyvane-sim)
 add_subdirectory(tools/pecheck)
+# The effect sounds shipped in package/Sound are this program's output.
+add_executable(soundpack tools/soundpack/soundpack.cpp)
+target_compile_options(soundpack PRIVATE ${SKYVANE_WARNINGS})
 
 enable_testing()
 add_subdirectory(tests)
