@@ -24,6 +24,9 @@ add_subdirectory(tools/pecheck)
 # The effect sounds shipped in package/Sound are this program's output.
 add_executable(soundpack tools/soundpack/soundpack.cpp)
 target_compile_options(soundpack PRIVATE ${SKYVANE_WARNINGS})
+# Reads the audio stream wine wrote to a file (tests/wine/sound_stream.sh).
+add_executable(stream_check tools/soundcheck/stream_check.cpp)
+target_compile_options(stream_check PRIVATE ${SKYVANE_WARNINGS})
 
 enable_testing()
 add_subdirectory(tests)

@@ -33,6 +33,7 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
       COMMAND ${CMAKE_COMMAND} -E copy ${sound_files} ${CMAKE_BINARY_DIR}/FS9/Skyvane/Sound/
       VERBATIM)
   add_subdirectory(tools/fs9host)
+  add_subdirectory(tools/soundcheck)
 endif()
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)

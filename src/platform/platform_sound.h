@@ -195,6 +195,8 @@ inline constexpr std::uint32_t kFourCCMemory = FourCC('M', 'E', 'M', ' ');  // t
 struct PlatMmioTag;
 using PlatMmio = PlatMmioTag*;  // HMMIO
 
+// mmsystem.h packs its records to 1 byte, which matters on 64 bits.
+#pragma pack(push, 1)
 struct MmioChunk {  // MMCKINFO
     std::uint32_t id;          // ckid
     std::uint32_t size;        // cksize: bytes of data, pad byte not counted
@@ -221,6 +223,7 @@ struct MmioInfo {  // MMIOINFO
     std::uint32_t reserved2;
     void* handle;              // hmmio
 };
+#pragma pack(pop)
 
 // mmioOpen: a file by name, or with info (ioProc kFourCCMemory, buffer and
 // bufferSize) a memory file over the caller's bytes. Null on failure.
