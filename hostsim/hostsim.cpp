@@ -32,6 +32,8 @@ void Reset(const std::string& root) {
     g_host.clockMs = 600000;  // the machine has been up for ten minutes
     MakeParentFolders(g_host.modulePath);
     ResetJoysticks();
+    // The previous process's sound bank goes with its simulated device.
+    ReleaseEffectSoundBank();
     ResetSound();
 }
 

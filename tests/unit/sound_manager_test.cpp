@@ -162,9 +162,8 @@ TEST_F(SoundLayer, CreateFillsTheFirstBufferAndRewindsEveryCopy) {
     ASSERT_EQ(manager.Create(&clip, kPath, kSoundCaps3D, kSound3DAlgorithmHrtfFull, 3), kSoundOk);
     ASSERT_EQ(clip->BufferCount(), 3u);
     EXPECT_EQ(Samples(clip->BufferAt(0)), Ramp(1000));
-    for (std::uint32_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(hostsim::SoundBufferSamples(Sim(clip->BufferAt(i))), hostsim::SoundBufferSamples(Sim(clip->BufferAt(0))));
-    }
+    const std::uint8_t* memory = hostsim::SoundBufferSamples(Sim(clip->BufferAt(0)));
+    for (std::uint32_t i = 1; i < 3; ++i) EXPECT_EQ(hostsim::SoundBufferSamples(Sim(clip->BufferAt(i))), memory) << i;
     EXPECT_EQ(Calls({"CreateSoundBuffer", "DuplicateSoundBuffer", "SetCurrentPosition"}),
               (std::vector<std::string>{"CreateSoundBuffer 2 flags 0x10 bytes 1000 algorithm hrtf-full -> ok",
                                         "DuplicateSoundBuffer 3 of 2 -> ok", "DuplicateSoundBuffer 4 of 2 -> ok",

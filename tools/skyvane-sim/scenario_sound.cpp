@@ -122,7 +122,9 @@ static bool Fail(Scenario& s, const Args& a) {
     while (step < hostsim::kSoundCallCount && a[0] != hostsim::SoundStepName(hostsim::SoundCall(step))) ++step;
     if (step == hostsim::kSoundCallCount) {
         std::string names;
-        for (int i = 0; i < hostsim::kSoundCallCount; ++i) names += std::string(" ") + hostsim::SoundStepName(hostsim::SoundCall(i));
+        for (int i = 0; i < hostsim::kSoundCallCount; ++i) {
+            names += std::string(" ") + hostsim::SoundStepName(hostsim::SoundCall(i));
+        }
         return ScenarioError(s, "steps:%s", names.c_str());
     }
     long long times = 1, result = kSoundFail;

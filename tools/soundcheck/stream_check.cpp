@@ -69,6 +69,7 @@ int main(int argc, char** argv) {
     }
     bool unbroken = line.find('.', first) > last;
     bool ok = first >= 5 && line.size() - 1 - last >= 5 && last - first + 1 >= 10 && unbroken;
-    std::printf("stream_check: %s\n", ok ? "silence, sound, silence" : "not silence, then one stretch of sound, then silence");
+    std::printf("stream_check: %s\n",
+                ok ? "silence, sound, silence" : "not silence, then one stretch of sound, then silence");
     return ok ? 0 : 1;
 }
