@@ -10,9 +10,12 @@ add_library(skyvane_hostsim STATIC
     hostsim/sim_joysticks.cpp
     hostsim/sim_objects.cpp
     hostsim/sim_traffic.cpp
+    hostsim/sim_sound.cpp
     src/platform/sim/platform_sim.cpp
     src/platform/sim/joystick_sim.cpp
     src/platform/sim/host_calls_sim.cpp
+    src/platform/sim/sound_sim.cpp
+    src/platform/sim/mmio_sim.cpp
 )
 target_include_directories(skyvane_hostsim PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
 target_compile_options(skyvane_hostsim PRIVATE ${SKYVANE_WARNINGS})
@@ -22,6 +25,12 @@ target_link_libraries(skyvane_core PUBLIC skyvane_hostsim)
 
 add_subdirectory(tools/skyvane-sim)
 add_subdirectory(tools/pecheck)
+# The effect sounds shipped in package/Sound are this program's output.
+add_executable(soundpack tools/soundpack/soundpack.cpp)
+target_compile_options(soundpack PRIVATE ${SKYVANE_WARNINGS})
+# Reads the audio stream wine wrote to a file (tests/wine/sound_stream.sh).
+add_executable(stream_check tools/soundcheck/stream_check.cpp)
+target_compile_options(stream_check PRIVATE ${SKYVANE_WARNINGS})
 
 enable_testing()
 add_subdirectory(tests)

@@ -75,6 +75,7 @@ void ClearViewPresets() { Record("ClearViewPresets"); }
 void ResetTrafficList() {}
 void PauseEffectSounds() { Record("PauseEffectSounds"); }
 void ResumeEffectSounds() { Record("ResumeEffectSounds"); }
+void ReleaseEffectSoundBank() {}
 void OpenSetupDialog(PlatWindow owner) { Record("OpenSetupDialog " + WindowName(owner)); }
 void OpenAboutDialog(PlatWindow owner) { Record("OpenAboutDialog " + WindowName(owner)); }
 void OpenKeyAssignmentDialog(PlatWindow owner) { Record("OpenKeyAssignmentDialog " + WindowName(owner)); }

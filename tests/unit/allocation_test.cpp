@@ -1,7 +1,8 @@
 // allocation_test.cpp - the per-frame path allocates nothing: 1,000 camera
 // ticks after the warm-up, with every camera mode that exists switched on,
 // make no call to operator new; nor do ticks that rank 512 AI aircraft for
-// the traffic view, or that hold the scenery padlock.
+// the traffic view, that hold the scenery padlock, or that service the
+// effect sound bank loaded and playing.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -12,6 +13,9 @@
 #include "host/hostgate.h"
 #include "hostsim/sim_objects.h"
 #include "hostsim/sim_traffic.h"
+#include "hostsim/host_process.h"
+#include "sound/effect_sounds.h"
+#include "wav_builder.h"
 
 static long g_allocations;
 static bool g_counting;
@@ -57,7 +61,9 @@ TEST(PerFramePath, WalkerTicksAllocateNothing) {
     }
     hostsim::AddHostile(hostsim::kHostileSkipLoop, hostsim::Plane().latitude, hostsim::Plane().longitude, 0.0);
     g_main.InternalViewActive = 1;
-    for (int i = 0; i < 200; i++) module.Tick();
+    // Past the five seconds after which the effect sound bank is created
+    // (once, on its first use): the footsteps are requested while walking.
+    for (int i = 0; i < 400; i++) module.Tick();
     g_main.ExternalViewActive = 1;
     g_hostgate.pilotForward = 1;
     g_hostgate.pilotHeadRight = 1;
@@ -91,4 +97,37 @@ TEST(PerFramePath, TrafficAndPadlockTicksAllocateNothing) {
     }
     g_counting = false;
     EXPECT_EQ(g_allocations, 0) << "heap allocations in 1,000 ticks with the traffic view and the padlock";
+}
+
+// The effect sound bank loaded (twelve mono files), the wind looping over a
+// spot view, then screech requests over the virtual cockpit: each tick
+// services the thirteen slots and makes its requests without allocating.
+TEST(PerFramePath, ServicingTheLoadedSoundBankAllocatesNothing) {
+    FlyingModule module;
+    for (int slot = 1; slot < kEffectSoundSlots; ++slot) {
+        Bytes file = PcmWav(Ramp(22050));
+        module.host.WriteFile(std::string("C:\\FS9\\Skyvane\\Sound\\") + EffectSoundFile(slot),
+                              std::string(file.begin(), file.end()));
+    }
+    g_main.InternalViewActive = 1;
+    g_main.ViewTurbOn = g_main.ViewTurbSoundOn = 1;
+    hostsim::SetViewType(3, 4);
+    hostsim::Plane().wind = 7.0;
+    hostsim::Plane().gLoad = 2.5;
+    for (int i = 0; i < 400; i++) module.Tick();
+    ASSERT_EQ(g_main.EffectSounds.slots[WIND_4_9].loaded, 1);
+    ASSERT_EQ(g_main.EffectSounds.slots[WIND_4_9].looping, 1);
+
+    g_allocations = 0;
+    g_counting = true;
+    for (int i = 0; i < 500; i++) module.Tick();
+    g_counting = false;
+    hostsim::SetViewType(3, 2);
+    g_counting = true;
+    for (int i = 0; i < 500; i++) module.Tick();
+    g_counting = false;
+    EXPECT_EQ(g_allocations, 0) << "heap allocations in 1,000 ticks with the sound bank";
+    EXPECT_EQ(g_main.EffectSounds.slots[WIND_4_9].looping, 0);
+    EXPECT_EQ(g_main.EffectSounds.slots[SCREECH1].playState + g_main.EffectSounds.slots[SCREECH2].playState, 2)
+        << "both screeches were asked for";
 }

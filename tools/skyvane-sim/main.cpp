@@ -28,6 +28,8 @@ ScenarioTable WalkerScenarioCommands();
 ScenarioTable WalkerPrintCommands();
 ScenarioTable TrafficScenarioCommands();
 ScenarioTable TrafficPrintCommands();
+ScenarioTable SoundScenarioCommands();
+ScenarioTable SoundPrintCommands();
 
 static int Usage() {
     std::fprintf(stderr, "usage: skyvane-sim [--keep] SCRIPT.scn|-\n");
@@ -68,10 +70,11 @@ int main(int argc, char** argv) {
          CameraScenarioCommands(),
          MapScenarioCommands(), PilotScenarioCommands(), CommandScenarioCommands(),
          InputScenarioCommands(), JoystickScenarioCommands(), WalkerScenarioCommands(),
-         TrafficScenarioCommands()},
+         TrafficScenarioCommands(), SoundScenarioCommands()},
         {HostPrintCommands(), ModulePrintCommands(), ProcessPrintCommands(), CameraPrintCommands(),
          PilotPrintCommands(), CommandPrintCommands(), InputPrintCommands(),
-         JoystickPrintCommands(), WalkerPrintCommands(), TrafficPrintCommands()}};
+         JoystickPrintCommands(), WalkerPrintCommands(), TrafficPrintCommands(),
+         SoundPrintCommands()}};
     int rc = RunScenario(script, stdout, language);
     if (keep) {
         std::fprintf(stderr, "drives kept in %s\n", root.c_str());
