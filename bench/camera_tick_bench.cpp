@@ -1,15 +1,19 @@
 // camera_tick_bench.cpp - the cost of one full camera tick in the substitute
 // host: with the fly-by and the internal pilot view on, over the virtual
-// cockpit with every pilot view effect running, and with head tracking on
-// and a datagram arriving every tick. Build with the native-release preset;
-// results go into docs/performance.md.
+// cockpit with every pilot view effect running, with the traffic view
+// ranking 512 AI aircraft, and with the effect sound bank loaded and
+// looping. Build with the native-release preset; results go
+// into docs/performance.md.
 #include <benchmark/benchmark.h>
 
 #include <string>
 
+#include "camera/traffic_view.h"
 #include "frame_fixture.h"
-#include "input/head_tracking.h"
-#include "udp_sender.h"
+#include "hostsim/host_process.h"
+#include "hostsim/sim_traffic.h"
+#include "sound/effect_sounds.h"
+#include "wav_builder.h"
 
 static void BM_CameraTickFlyBy(benchmark::State& state) {
     FlyingModule module;
@@ -23,7 +27,8 @@ BENCHMARK(BM_CameraTickFlyBy);
 // The pilot view engine over the virtual cockpit with every effect on: the
 // aircraft turns (head latency) in buffeting air (impulses every few frames),
 // with overspeed shaking past 1.2 times the speed it came on at.
-static void CockpitWithEffects() {
+static void BM_CameraTickCockpit(benchmark::State& state) {
+    FlyingModule module;
     g_main.InternalViewActive = 1;
     g_main.ViewTurbOn = g_main.GroundTurbOn = g_main.BuffetTurbOn = 1;
     g_main.ViewTurbRate = g_main.GroundTurbRate = g_main.BuffetTurbRate = 1.0;
@@ -32,64 +37,64 @@ static void CockpitWithEffects() {
     hostsim::Plane().buffet = 0.1;
     hostsim::Plane().overspeed = 1;
     hostsim::PublishAircraft();
-}
-
-static void BM_CameraTickCockpit(benchmark::State& state) {
-    FlyingModule module;
-    CockpitWithEffects();
     for (int i = 0; i < 400; i++) module.Tick();
     hostsim::Plane().groundSpeed = 150.0;  // past 1.2 times the 120 knots it came on at
     for (auto _ : state) module.Tick();
 }
 BENCHMARK(BM_CameraTickCockpit);
 
-// BM_CameraTickCockpit with head tracking on: each iteration sends one pose
-// datagram over the loopback interface, then ticks; the tick drains the
-// socket (the datagram, then the empty read that ends the drain), glides
-// and adds the pose on top of the cockpit view. BM_DatagramSend times the
-// send alone, to be taken off.
-static const double kPose[6] = {3.0, -2.0, 5.0, 20.0, -10.0, 4.0};
+// 512 AI aircraft within 15 nm of the user aircraft, in the container in a
+// shuffled order of distance, all offered: every tick lists, measures, sorts
+// and turns the head. The cockpit view engine runs too, as in the others.
+static void AddTraffic(int count) {
+    for (int i = 0; i < count; i++) {
+        double spread = double((i * 7919) % count) / count;  // distance order unlike host order
+        hostsim::Traffic().aircraft.push_back(hostsim::AiAircraft{"AI " + std::to_string(i),
+                                                                  47.3 + 0.3 * spread, 8.4 + 0.3 * ((i * 31) % 97) / 97.0,
+                                                                  4000.0 + 10.0 * (i % 50), 0, 0, 0, 0,
+                                                                  hostsim::kAiWhole});
+    }
+    hostsim::PublishTraffic();
+}
 
-static void BM_CameraTickTracked(benchmark::State& state) {
-    const int port = UdpSender::FreePort();
-    UdpSender sender;
+static void BM_CameraTickTraffic512(benchmark::State& state) {
     FlyingModule module;
-    module.host.WriteFile("C:\\FS9\\Skyvane2004-HeadTracking.cfg", "Enabled=1\nPort=" + std::to_string(port) + "\n");
-    hostsim::UnloadModule();
-    hostsim::LoadModule();
-    CockpitWithEffects();
-    for (int i = 0; i < 400; i++) {
-        sender.SendPose(port, kPose);
-        module.Tick();
-    }
-    hostsim::Plane().groundSpeed = 150.0;
-    if (!g_hostgate.trackedPoseOn) state.SkipWithError("the tracked pose is not applied");
-    for (auto _ : state) {
-        sender.SendPose(port, kPose);
-        module.Tick();
-    }
+    AddTraffic(512);
+    g_main.InternalViewActive = 1;
+    g_main.FlyByActive = 0;
+    g_main.TrafficViewActive = 1;
+    for (int i = 0; i < 400; i++) module.Tick();
+    for (auto _ : state) module.Tick();
 }
-BENCHMARK(BM_CameraTickTracked);
+BENCHMARK(BM_CameraTickTraffic512);
 
-static void BM_DatagramSend(benchmark::State& state) {
-    const int port = UdpSender::FreePort();
-    UdpSender sender;
-    PlatUdpSocket sink = PlatUdpOpenLoopback(std::uint16_t(port));
-    std::uint8_t buf[64];
-    int sent = 0;
-    for (auto _ : state) {
-        sender.SendPose(port, kPose);
-        // Emptied now and then, untimed, so every datagram is queued as the
-        // module's would be rather than dropped on a full queue.
-        if (++sent % 64 == 0) {
-            state.PauseTiming();
-            while (PlatUdpReceive(sink, buf, int(sizeof buf)) >= 0) {
-            }
-            state.ResumeTiming();
-        }
-    }
-    PlatUdpClose(sink);
+// The traffic view alone on the same traffic: list, rank, choose, aim.
+static void BM_UpdateTrafficView512(benchmark::State& state) {
+    FlyingModule module;
+    AddTraffic(512);
+    g_main.TrafficViewActive = 1;
+    for (int i = 0; i < 400; i++) module.Tick();
+    for (auto _ : state) UpdateTrafficView();
 }
-BENCHMARK(BM_DatagramSend);
+BENCHMARK(BM_UpdateTrafficView512);
+
+// The effect sound bank loaded with twelve one-second files: the wind loops
+// over a spot view, and every tick services the thirteen slots (twelve 3D
+// buffers placed deferred, one commit) on the simulated device.
+static void BM_CameraTickSoundBank(benchmark::State& state) {
+    FlyingModule module;
+    for (int slot = 1; slot < kEffectSoundSlots; ++slot) {
+        Bytes file = PcmWav(Ramp(44100));
+        module.host.WriteFile(std::string("C:\\FS9\\Skyvane\\Sound\\") + EffectSoundFile(slot),
+                              std::string(file.begin(), file.end()));
+    }
+    g_main.InternalViewActive = 1;
+    hostsim::SetViewType(3, 4);
+    hostsim::Plane().wind = 7.0;
+    for (int i = 0; i < 400; i++) module.Tick();
+    if (!g_main.EffectSounds.slots[WIND_4_9].looping) state.SkipWithError("the wind does not loop");
+    for (auto _ : state) module.Tick();
+}
+BENCHMARK(BM_CameraTickSoundBank);
 
 BENCHMARK_MAIN();

@@ -6,9 +6,16 @@ skyvane_core_options(skyvane_core)
 add_library(skyvane_hostsim STATIC
     hostsim/hostsim.cpp
     hostsim/host_process.cpp
+    hostsim/sim_memory.cpp
     hostsim/sim_joysticks.cpp
+    hostsim/sim_objects.cpp
+    hostsim/sim_traffic.cpp
+    hostsim/sim_sound.cpp
     src/platform/sim/platform_sim.cpp
     src/platform/sim/joystick_sim.cpp
+    src/platform/sim/host_calls_sim.cpp
+    src/platform/sim/sound_sim.cpp
+    src/platform/sim/mmio_sim.cpp
     src/platform/sim/net_sim.cpp
 )
 target_include_directories(skyvane_hostsim PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
@@ -20,6 +27,12 @@ target_link_libraries(skyvane_core PUBLIC skyvane_hostsim)
 add_subdirectory(tools/skyvane-sim)
 add_subdirectory(tools/pecheck)
 add_subdirectory(tools/udpsend)
+# The effect sounds shipped in package/Sound are this program's output.
+add_executable(soundpack tools/soundpack/soundpack.cpp)
+target_compile_options(soundpack PRIVATE ${SKYVANE_WARNINGS})
+# Reads the audio stream wine wrote to a file (tests/wine/sound_stream.sh).
+add_executable(stream_check tools/soundcheck/stream_check.cpp)
+target_compile_options(stream_check PRIVATE ${SKYVANE_WARNINGS})
 
 enable_testing()
 add_subdirectory(tests)

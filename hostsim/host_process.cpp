@@ -1,84 +1,18 @@
-// host_process.cpp - the simulator's process in the substitute host.
+// host_process.cpp - the simulator's process: its records at their real
+// addresses, its variables and events, and the user aircraft. Shared by both
+// hosts: the substitute host keeps the memory in a page table
+// (sim_memory.cpp), fs9host in real memory at the same addresses
+// (tools/fs9host/win_process.cpp). One flight model, two hosts.
 #include "hostsim/host_process.h"
 
 #include <cmath>
 #include <cstring>
-#include <memory>
 
 #include "host/host_access.h"
-#include "shell/module_exports.h"
 
 namespace hostsim {
 
-// [SECTION] Address space
-
-static constexpr std::uint32_t kPageBits = 12;
-static constexpr std::uint32_t kPageSize = 1u << kPageBits;
-static constexpr std::uint32_t kPageCount = 1u << (32 - kPageBits);
-
-// One pointer per page of the 4 GiB space; a page exists once committed.
-static std::unique_ptr<std::uint8_t[]> g_pages[kPageCount];
-
-void ResetMemory() {
-    for (auto& page : g_pages) page.reset();
-}
-
-void Commit(HostAddr addr, std::uint32_t size) {
-    if (size == 0) return;
-    std::uint64_t last = (std::uint64_t(addr) + size - 1) >> kPageBits;
-    for (std::uint64_t p = addr >> kPageBits; p <= last && p < kPageCount; p++) {
-        if (!g_pages[p]) g_pages[p].reset(new std::uint8_t[kPageSize]());
-    }
-}
-
-void Decommit(HostAddr addr, std::uint32_t size) {
-    if (size == 0) return;
-    std::uint64_t last = (std::uint64_t(addr) + size - 1) >> kPageBits;
-    for (std::uint64_t p = addr >> kPageBits; p <= last && p < kPageCount; p++) g_pages[p].reset();
-}
-
-bool Readable(HostAddr addr, std::uint32_t size) {
-    if (std::uint64_t(addr) + size > (std::uint64_t(1) << 32)) return false;
-    if (size == 0) return true;
-    std::uint32_t last = (addr + size - 1) >> kPageBits;
-    for (std::uint32_t p = addr >> kPageBits; p <= last; p++) {
-        if (!g_pages[p]) return false;
-    }
-    return true;
-}
-
-// Copies page by page; bytes of missing pages read as zero, writes to them
-// are dropped: the substitute host never faults.
-template <typename Fn>
-static void EachPiece(HostAddr addr, std::uint32_t size, Fn fn) {
-    std::uint64_t at = addr, end = std::uint64_t(addr) + size;
-    std::uint32_t done = 0;
-    while (at < end && at < (std::uint64_t(1) << 32)) {
-        std::uint32_t offset = std::uint32_t(at & (kPageSize - 1));
-        std::uint32_t n = std::uint32_t(std::min<std::uint64_t>(kPageSize - offset, end - at));
-        fn(g_pages[at >> kPageBits].get(), offset, done, n);
-        at += n;
-        done += n;
-    }
-}
-
-void Read(HostAddr addr, void* out, std::uint32_t size) {
-    auto* bytes = static_cast<std::uint8_t*>(out);
-    EachPiece(addr, size, [bytes](std::uint8_t* page, std::uint32_t offset, std::uint32_t done, std::uint32_t n) {
-        if (page) {
-            std::memcpy(bytes + done, page + offset, n);
-        } else {
-            std::memset(bytes + done, 0, n);
-        }
-    });
-}
-
-void Write(HostAddr addr, const void* data, std::uint32_t size) {
-    auto* bytes = static_cast<const std::uint8_t*>(data);
-    EachPiece(addr, size, [bytes](std::uint8_t* page, std::uint32_t offset, std::uint32_t done, std::uint32_t n) {
-        if (page) std::memcpy(page + offset, bytes + done, n);
-    });
-}
+// [SECTION] Address space (the words on top of the host's Read and Write)
 
 std::uint32_t Read32(HostAddr addr) {
     std::uint32_t v = 0;
@@ -92,11 +26,6 @@ void Write32(HostAddr addr, std::uint32_t value) {
 
 // [SECTION] Records
 
-static constexpr HostAddr kSimModuleList = 0x00500000;   // entries and names
-static constexpr HostAddr kSimViewManager = 0x00600000;  // manager, arrays, elements
-static constexpr HostAddr kSimViews = 0x00700000;        // one HostView per list
-static constexpr HostAddr kSimOtherBase = 0x03000000;    // a module the walk passes over
-static constexpr HostAddr kSimSecondGlobal = 0x04000000;
 
 struct ListLayout {
     std::int32_t kind;
@@ -105,7 +34,7 @@ struct ListLayout {
 static constexpr ListLayout kLists[] = {{3, 0x20, 0x28}, {4, 0x30, 0x38}, {5, 0x40, 0x48}};
 
 HostAddr ViewAddress(std::int32_t kind) {
-    return (kind >= 3 && kind <= 5) ? kSimViews + HostAddr(kind - 3) * 0x200 : 0;
+    return (kind >= 3 && kind <= 5) ? Layout().views + HostAddr(kind - 3) * 0x200 : 0;
 }
 
 static void WriteText(HostAddr addr, const char* text) {
@@ -114,11 +43,11 @@ static void WriteText(HostAddr addr, const char* text) {
 
 // Entries of 20 bytes {next, name, 0, base, 0}; names 64 bytes after them.
 static void WriteModuleList(const std::vector<std::pair<const char*, HostAddr>>& modules) {
-    Decommit(kSimModuleList, 0x2000);
-    Commit(kSimModuleList, 0x2000);
+    Decommit(Layout().moduleList, 0x2000);
+    Commit(Layout().moduleList, 0x2000);
     for (std::size_t i = 0; i < modules.size(); i++) {
-        HostAddr entry = kSimModuleList + HostAddr(i) * 0x20;
-        HostAddr name = kSimModuleList + 0x1000 + HostAddr(i) * 0x40;
+        HostAddr entry = Layout().moduleList + HostAddr(i) * 0x20;
+        HostAddr name = Layout().moduleList + 0x1000 + HostAddr(i) * 0x40;
         HostAddr next = i + 1 < modules.size() ? entry + 0x20 : 0;
         std::uint32_t words[5] = {next, name, 0, modules[i].second, 0};
         Write(entry, words, sizeof words);
@@ -129,20 +58,25 @@ static void WriteModuleList(const std::vector<std::pair<const char*, HostAddr>>&
 void SetModuleList(ModuleListShape shape) {
     switch (shape) {
     case kModulesNormal:
-        WriteModuleList({{"fs9.exe", 0x00400000}, {"G3D.DLL", kSimG3dBase}, {"WEATHER.DLL", kSimOtherBase},
-                         {"GLOBAL.DLL", kSimGlobalBase}});
-        Write32(kHostModuleListHead, kSimModuleList);
+        if (Layout().acontainBase) {
+            WriteModuleList({{"fs9.exe", 0x00400000}, {"G3D.DLL", Layout().g3dBase}, {"WEATHER.DLL", Layout().otherBase},
+                             {"GLOBAL.DLL", Layout().globalBase}, {"acontain.dll", Layout().acontainBase}});
+        } else {
+            WriteModuleList({{"fs9.exe", 0x00400000}, {"G3D.DLL", Layout().g3dBase}, {"WEATHER.DLL", Layout().otherBase},
+                             {"GLOBAL.DLL", Layout().globalBase}});
+        }
+        Write32(kHostModuleListHead, Layout().moduleList);
         break;
     case kModulesLowerCase:
-        WriteModuleList({{"g3d.dll", kSimG3dBase}, {"global.dll", kSimGlobalBase}});
-        Write32(kHostModuleListHead, kSimModuleList);
+        WriteModuleList({{"g3d.dll", Layout().g3dBase}, {"global.dll", Layout().globalBase}});
+        Write32(kHostModuleListHead, Layout().moduleList);
         break;
     case kModulesDuplicateGlobal:
-        WriteModuleList({{"GLOBAL.DLL", kSimGlobalBase}, {"G3D.DLL", kSimG3dBase}, {"GLOBAL.DLL", kSimSecondGlobal}});
-        Write32(kHostModuleListHead, kSimModuleList);
+        WriteModuleList({{"GLOBAL.DLL", Layout().globalBase}, {"G3D.DLL", Layout().g3dBase}, {"GLOBAL.DLL", Layout().secondGlobal}});
+        Write32(kHostModuleListHead, Layout().moduleList);
         break;
     case kModulesUnreadable:
-        Write32(kHostModuleListHead, 0x0BAD0000);
+        Write32(kHostModuleListHead, Layout().unreadable);
         break;
     case kModulesEmpty:
         Write32(kHostModuleListHead, 0);
@@ -159,13 +93,13 @@ void SetViewType(std::int32_t kind, std::int32_t type) {
 }
 
 static void BuildViews() {
-    Commit(kSimViewManager, 0x1000);
-    Commit(kSimViews, 0x1000);
+    Commit(Layout().viewManager, 0x1000);
+    Commit(Layout().views, 0x1000);
     for (const ListLayout& list : kLists) {
-        HostAddr array = kSimViewManager + 0x100 + HostAddr(list.kind) * 0x10;
-        HostAddr element = kSimViewManager + 0x400 + HostAddr(list.kind) * 0x40;
-        Write32(kSimViewManager + list.arrayOffset, array);
-        Write32(kSimViewManager + list.countOffset, 1);
+        HostAddr array = Layout().viewManager + 0x100 + HostAddr(list.kind) * 0x10;
+        HostAddr element = Layout().viewManager + 0x400 + HostAddr(list.kind) * 0x40;
+        Write32(Layout().viewManager + list.arrayOffset, array);
+        Write32(Layout().viewManager + list.countOffset, 1);
         Write32(array, element);
         Write32(element + 0x18, ViewAddress(list.kind));
         HostView view{};
@@ -177,7 +111,7 @@ static void BuildViews() {
         for (int row = 0; row < 3; row++) ViewSet<float>(&view, kViewMatrix + 16 * row + 4 * row, 1.0f);
         Write(ViewAddress(list.kind), view.bytes, kHostViewSize);
     }
-    Write32(kHostViewManager, kSimViewManager);
+    Write32(kHostViewManager, Layout().viewManager);
     SetLayoutKind(3);
 }
 
@@ -185,13 +119,14 @@ void BuildRecords() {
     Commit(0x0047D000, 0x1000);
     SetModuleList(kModulesNormal);
     BuildViews();
-    Commit(kSimGlobalBase, 0x4000);
-    Commit(kSimSecondGlobal, 0x4000);
-    Commit(kSimG3dBase, kG3dProjectionMatrix + 0x100);
-    Commit(kSimInterfaceTable, 0x100);
-    Write32(kSimInterfaceTable + kInterfaceReadVariable, kSimReadVariableFn);
-    Write32(kSimInterfaceTable + kInterfaceSendEvent, kSimSendEventFn);
-    ImportTable.interfaceTable = kSimInterfaceTable;
+    Commit(Layout().globalBase, 0x4000);
+    Commit(Layout().secondGlobal, 0x4000);
+    Commit(Layout().g3dBase, kG3dProjectionMatrix + 0x100);
+    Commit(Layout().interfaceTable, 0x100);
+    Write32(Layout().interfaceTable + kInterfaceReadVariable, ReadVariableEntry());
+    Write32(Layout().interfaceTable + kInterfaceSendEvent, SendEventEntry());
+    HandInterfaceTable(Layout().interfaceTable);
+    BuildHostOwnRecords();
 }
 
 // A (fraction, integer) word pair as the simulator reads it: a signed 32.32
@@ -203,7 +138,7 @@ static double FixedPoint(std::uint32_t fraction, std::uint32_t integer) {
 
 CameraPosition ReadCameraPosition() {
     CameraPosition c{};
-    Read(kSimGlobalBase + kGlobalDataArea + kCameraPositionRecord, c.words, sizeof c.words);
+    Read(Layout().globalBase + kGlobalDataArea + kCameraPositionRecord, c.words, sizeof c.words);
     c.latitude = FixedPoint(c.words[0], c.words[1]) / 111130.0;  // 10001700 units per 90 degrees
     c.longitude = FixedPoint(c.words[2], c.words[3]) * 360.0 / 4294967296.0;
     c.altitude = std::int16_t(c.words[5] & 0xFFFF) * 3.28084;
@@ -305,6 +240,7 @@ void Fly(double dt) {
     double forward = a.groundSpeed * kKnotsToFeetPerSecond;
     a.pitch = forward > 0 ? -std::atan2(a.verticalSpeed / 60.0, forward) * 57.29577951471995 : 0.0;
     PublishAircraft();
+    FlyHostOwnRecords(dt);
 }
 
 // [SECTION] Cursor, client area, rand()
@@ -335,7 +271,8 @@ void ResetProcess() {
     g_fedRand.clear();
     g_fedAt = 0;
     g_randSeed = 1;
-    ImportTable.interfaceTable = 0;
+    HandInterfaceTable(0);
+    ResetHostOwnRecords();
     PublishAircraft();
 }
 

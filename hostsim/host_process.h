@@ -1,7 +1,10 @@
-// host_process.h - the simulator's process as the module sees it in the
-// substitute host: a 32-bit address space with the simulator's records at
-// their real addresses, its interface table, its variables and the user
-// aircraft, which can fly a simple scripted flight.
+// host_process.h - the simulator's process as the module sees it: a 32-bit
+// address space with the simulator's records at their real addresses, its
+// interface table, its variables and the user aircraft, which can fly a
+// simple scripted flight. Both hosts run this code (host_process.cpp); each
+// supplies the memory and the interface table's call targets: the
+// substitute host in sim_memory.cpp, fs9host in real memory
+// (tools/fs9host/win_process.cpp).
 #pragma once
 
 #include <cstdint>
@@ -13,7 +16,8 @@
 namespace hostsim {
 
 // [SECTION] Address space: 4 KiB pages, committed on demand. Reads of pages
-// that are not committed give zeros; the readability test says no.
+// that are not committed give zeros; the readability test says no. Each
+// host implements these (not Read32 and Write32).
 
 void ResetMemory();
 void Commit(HostAddr addr, std::uint32_t size);
@@ -24,6 +28,23 @@ void Write(HostAddr addr, const void* data, std::uint32_t size);
 std::uint32_t Read32(HostAddr addr);
 void Write32(HostAddr addr, std::uint32_t value);
 
+// [SECTION] The interface table as each host supplies it
+
+// Call targets the table holds: the substitute host's are markers that
+// platform/sim answers, fs9host's are its functions with the simulator's
+// calling convention.
+HostAddr ReadVariableEntry();
+HostAddr SendEventEntry();
+// Give the module the table's address (the second word of its ImportTable);
+// 0 takes it away.
+void HandInterfaceTable(HostAddr table);
+// What only one host keeps (the substitute host's 3D scenery and AI
+// traffic): laid out at the end of BuildRecords, moved on by Fly, cleared by
+// ResetProcess.
+void BuildHostOwnRecords();
+void FlyHostOwnRecords(double dt);
+void ResetHostOwnRecords();
+
 // [SECTION] The simulator's records
 
 // Where the substitute host puts what the module finds through the fixed
@@ -33,6 +54,25 @@ inline constexpr HostAddr kSimGlobalBase = 0x02000000;
 inline constexpr HostAddr kSimInterfaceTable = 0x00A00000;
 inline constexpr HostAddr kSimReadVariableFn = 0x7FFE00A0;  // not memory: call targets
 inline constexpr HostAddr kSimSendEventFn = 0x7FFE0090;
+// Where the "unreadable" module list points: never committed.
+inline constexpr HostAddr kSimUnreadableList = 0x0BAD0000;
+
+// Where a host keeps the records that are not at fixed addresses. The
+// substitute host's are the constants above; fs9host puts them in a block it
+// could reserve (a real process has other things at those addresses).
+struct ProcessLayout {
+    HostAddr moduleList;      // entries and names, 0x2000 bytes
+    HostAddr viewManager;     // manager, arrays, elements, 0x1000 bytes
+    HostAddr views;           // one HostView per list, 0x1000 bytes
+    HostAddr interfaceTable;  // 0x100 bytes
+    HostAddr g3dBase;         // G3D.DLL: up to its projection matrix
+    HostAddr globalBase;      // GLOBAL.DLL: 0x4000 bytes
+    HostAddr otherBase;       // a module the walk passes over: never committed
+    HostAddr secondGlobal;    // the second GLOBAL.DLL of that shape: 0x4000 bytes
+    HostAddr unreadable;      // never readable
+    HostAddr acontainBase;    // acontain.dll, the AI aircraft container's module; 0: none
+};
+const ProcessLayout& Layout();
 
 enum ModuleListShape {
     kModulesNormal,           // ..., G3D.DLL, ..., GLOBAL.DLL, ...

@@ -7,7 +7,9 @@
 #include <cstring>
 
 #include "hostsim/sim_joysticks.h"
+#include "hostsim/sim_sound.h"
 #include "shell/lifecycle.h"
+#include "sound/effect_sounds.h"
 
 namespace hostsim {
 
@@ -30,6 +32,9 @@ void Reset(const std::string& root) {
     g_host.clockMs = 600000;  // the machine has been up for ten minutes
     MakeParentFolders(g_host.modulePath);
     ResetJoysticks();
+    // The previous process's sound bank goes with its simulated device.
+    ReleaseEffectSoundBank();
+    ResetSound();
 }
 
 std::string RealPath(const std::string& windowsPath) {
@@ -141,7 +146,10 @@ Menu* MenuOf(PlatMenu menu) {
 
 // [SECTION] Module and messages
 
+// A load after an unload is a fresh image of the module: the sound bank the
+// previous one kept until the end of the process goes with it.
 void LoadModule() {
+    ReleaseEffectSoundBank();
     ModuleEntry(ModuleInstance(), kProcessAttach);
 }
 

@@ -1,7 +1,7 @@
-# Checks the release package: exactly the module, the starter configuration
-# file, the head tracking settings and the install text; the module is the
-# 32-bit DLL with the two exports and system imports only; the text files
-# are the ones in package/.
+# Checks the release package: exactly the module, the twelve effect sounds,
+# the starter configuration file, the head tracking settings and the
+# install text; the module is the 32-bit DLL with the two exports and system
+# imports only; the other files are the ones in package/.
 #   cmake -DZIP=... -DPECHECK=... -DSOURCE=... -DWORK=... -P check_package.cmake
 if(NOT EXISTS ${ZIP})
   message(FATAL_ERROR "no release package ${ZIP}: build the win32 preset")
@@ -14,7 +14,13 @@ if(NOT rc EQUAL 0)
 endif()
 file(GLOB_RECURSE files RELATIVE ${WORK} ${WORK}/*)
 list(SORT files)
+set(sounds "Crouch.wav" "Ground Noise.wav" "Overspeed Noise.wav" "Run.wav" "Screech1.wav" "Screech2.wav"
+    "Stress.wav" "Turbulence1.wav" "Turbulence2.wav" "Walk.wav" "Wind 10-X.wav" "Wind 4-9.wav")
 set(wanted Modules/Skyvane2004.dll Skyvane2004-HeadTracking.cfg Skyvane2004-Install.txt Skyvane2004.cfg)
+foreach(name ${sounds})
+  list(APPEND wanted "Skyvane/Sound/${name}")
+endforeach()
+list(SORT wanted)
 if(NOT files STREQUAL wanted)
   message(FATAL_ERROR "package holds ${files} (expected ${wanted})")
 endif()
@@ -22,9 +28,14 @@ execute_process(COMMAND ${PECHECK} --machine i386 ${WORK}/Modules/Skyvane2004.dl
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "the packaged module fails its checks")
 endif()
-foreach(text Skyvane2004.cfg Skyvane2004-HeadTracking.cfg Skyvane2004-Install.txt)
-  file(SHA256 ${WORK}/${text} packed)
-  file(SHA256 ${SOURCE}/package/${text} original)
+set(copies Skyvane2004.cfg Skyvane2004-HeadTracking.cfg Skyvane2004-Install.txt)
+foreach(name ${sounds})
+  list(APPEND copies "Sound/${name}")
+endforeach()
+foreach(text ${copies})
+  string(REPLACE "Sound/" "Skyvane/Sound/" packed_name "${text}")
+  file(SHA256 "${WORK}/${packed_name}" packed)
+  file(SHA256 "${SOURCE}/package/${text}" original)
   if(NOT packed STREQUAL original)
     message(FATAL_ERROR "packaged ${text} differs from package/${text}")
   endif()

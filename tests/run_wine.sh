@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
-# Runs one scenario in fs9host.exe under wine64 against the real 64-bit
-# module and compares the output with the scenario's .out file, the same
-# file the substitute host's run is compared with.
+# Runs one scenario in fs9host.exe under wine against the real module and
+# compares the output with the scenario's .out file, the same file the
+# substitute host's run is compared with: under the system's wine64 with
+# the 64-bit build, or with --wine32 under the private 32-bit wine in ROOT
+# (scripts/setup-wine32.sh) with the shipped 32-bit module.
 #
-#   run_wine.sh FS9-FOLDER WINEPREFIX SCRIPT.scn
-#   run_wine.sh FS9-FOLDER WINEPREFIX --init      (create the prefix)
+#   run_wine.sh [--wine32 ROOT] FS9-FOLDER WINEPREFIX SCRIPT.scn
+#   run_wine.sh [--wine32 ROOT] FS9-FOLDER WINEPREFIX --init   (create the prefix)
 set -euo pipefail
+wine32_root=""
+if [ "${1:-}" = --wine32 ]; then
+  wine32_root=$2
+  shift 2
+fi
 fs9=$1 prefix=$2 script=$3
 
 if [ -z "${DISPLAY:-}" ]; then
@@ -13,6 +20,13 @@ if [ -z "${DISPLAY:-}" ]; then
   exit 1
 fi
 wine=/usr/lib/wine/wine64
+if [ -n "$wine32_root" ]; then
+  # The 32-bit loader from the private root, its i386 libraries, and the
+  # system's wineserver (the same wine version serves both bitnesses).
+  wine=$wine32_root/usr/lib/wine/wine
+  export WINEARCH=win32 WINESERVER=/usr/lib/wine/wineserver
+  export LD_LIBRARY_PATH=$wine32_root/usr/lib/i386-linux-gnu:$wine32_root/lib/i386-linux-gnu${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}
+fi
 [ -x "$wine" ] || { echo "no $wine: run scripts/setup.sh" >&2; exit 1; }
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
@@ -24,10 +38,10 @@ if [ "$script" = --init ]; then
   exit 0
 fi
 
-[ -x "$fs9/fs9host.exe" ] || { echo "no $fs9/fs9host.exe: build the win64 preset" >&2; exit 1; }
+[ -x "$fs9/fs9host.exe" ] || { echo "no $fs9/fs9host.exe: build the win64 and win32 presets" >&2; exit 1; }
 rm -rf "$prefix/drive_c/FS9"
 cp -r "$fs9" "$prefix/drive_c/FS9"
-shots=$(dirname "$prefix")/screenshots
+shots=$(dirname "$prefix")/screenshots${wine32_root:+/wine32}
 mkdir -p "$shots"
 export SKYVANE_SCREENSHOTS="Z:${shots//\//\\}"
 
@@ -36,6 +50,6 @@ actual=$(mktemp)
 trap 'rm -f "$actual"' EXIT
 timeout 120 "$wine" 'C:\FS9\fs9host.exe' - < "$script" > "$actual"
 if ! diff -u "$expected" "$actual"; then
-  echo "under wine, the output of $(basename "$script") differs from $(basename "$expected") (got +, expected -)" >&2
+  echo "under wine${wine32_root:+32}, the output of $(basename "$script") differs from $(basename "$expected") (got +, expected -)" >&2
   exit 1
 fi

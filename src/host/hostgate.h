@@ -11,7 +11,6 @@
 
 struct KeyBinding;
 struct KeyBindingTable;
-struct HeadTracker;
 
 // Fired-binding handler the camera tick installs for the input layer.
 using CommandDispatchFn = int (*)(int, int, KeyBinding* binding);
@@ -81,6 +80,9 @@ struct HostgateContext {
     double walkerForwardSpeed, walkerSideSpeed;  // metres per second
     double walkingSpeed;         // metres per second (RunningSpeed setting)
     HostView savedWalkerView;    // the host view taken at engagement
+    double walkerEyeAltitude;    // metres: the eye as last written to the host
+    double walkerSurfaceAltitude;  // metres: what the last probe found under him
+    int walkerOnObject;          // the last probe hit an object (else he is over the ground)
 
     // --- input layer
     KeyBindingTable* keyBindingTable;   // the module's bindings; may be null
@@ -94,7 +96,6 @@ struct HostgateContext {
 
     // --- head tracking: the tracked pose the camera tick hands the cockpit
     // view, added on top of its own eye and head when it writes the view
-    HeadTracker* headTracker;       // the module's tracker; may be null
     int trackedPoseOn;              // add the pose below this frame
     double trackedEye[3];           // eye units, x right, y up, z forward
     double trackedHead[3];          // degrees: pitch (down +), heading (right +), bank (left +)

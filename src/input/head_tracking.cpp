@@ -167,6 +167,11 @@ static void Drain(HeadTracker* t, std::uint32_t nowMs) {
 
 static void OpenIfDue(HeadTracker* t) {
     if (!t->active || t->socketState != kTrackSocketClosed) return;
+    // Port 0 (a tracker never started) would bind wherever the system likes.
+    if (t->config.port < 1 || t->config.port > 65535) {
+        t->socketState = kTrackSocketFailed;
+        return;
+    }
     t->socket = PlatUdpOpenLoopback(std::uint16_t(t->config.port));
     t->socketState = t->socket == kNoUdpSocket ? kTrackSocketFailed : kTrackSocketOpen;
 }
@@ -250,7 +255,6 @@ void StartHeadTracking() {
         ParseHeadTrackConfig(text, text + n, &config);
     }
     ResetHeadTracker(&g_headTracker, config);
-    g_hostgate.headTracker = &g_headTracker;
 }
 
 void StopHeadTracking() {
@@ -258,8 +262,7 @@ void StopHeadTracking() {
 }
 
 void TickHeadTracking(HostgateContext* g, int applies) {
-    HeadTracker* t = g->headTracker;
-    if (!t) return;
+    HeadTracker* t = &g_headTracker;
     StepHeadTracker(t, PlatClockMs(), applies);
     g->trackedPoseOn = t->applied;
     for (int i = 0; i < 3; i++) {

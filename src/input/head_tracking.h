@@ -80,8 +80,7 @@ int ParseHeadTrackConfig(const char* begin, const char* end, HeadTrackConfig* co
 // [SECTION] The tracker
 
 // Start-up: defaults, then the file "%s\Skyvane2004-HeadTracking.cfg" in
-// SimFolder (missing: defaults); no socket yet. Links the tracker into the
-// context for the input layer's commands.
+// SimFolder (missing: defaults); no socket yet.
 void StartHeadTracking();
 // Shut-down: close the socket.
 void StopHeadTracking();
@@ -91,10 +90,10 @@ void ResetHeadTracker(HeadTracker* t, const HeadTrackConfig& config);
 // glide, and work out the offsets. applies = 0 while a view mode other
 // than the plain cockpit view owns the head: nothing is applied then.
 void StepHeadTracker(HeadTracker* t, std::uint32_t nowMs, int applies);
-// The camera tick's entry: step the module's tracker on the clock and hand
-// its offsets to the cockpit view in the context.
+// The camera tick's entry: step g_headTracker on the clock and hand its
+// offsets to the cockpit view in the context.
 void TickHeadTracking(HostgateContext* g, int applies);
-// The input layer's commands.
+// The input layer's commands (on g_headTracker).
 void ToggleHeadTracker(HeadTracker* t);
 void RecentreHeadTracker(HeadTracker* t);
 void CloseHeadTracker(HeadTracker* t);

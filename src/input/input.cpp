@@ -218,12 +218,12 @@ int RunInputCommand(HostgateContext* g, KeyBinding* binding, PlatWindow, std::ui
         g->walkerActive = !g->walkerActive;
         return 1;
     }
-    if (g->headTracker && std::strcmp(name, "ToggleHeadTracking") == 0) {
-        ToggleHeadTracker(g->headTracker);
+    if (std::strcmp(name, "ToggleHeadTracking") == 0) {
+        ToggleHeadTracker(&g_headTracker);
         return 1;
     }
-    if (g->headTracker && std::strcmp(name, "RecentreHeadTracking") == 0) {
-        RecentreHeadTracker(g->headTracker);
+    if (std::strcmp(name, "RecentreHeadTracking") == 0) {
+        RecentreHeadTracker(&g_headTracker);
         return 1;
     }
     for (const PilotFlagName& f : kPilotFlags) {

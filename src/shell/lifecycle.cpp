@@ -10,6 +10,7 @@
 #include "files/text_file.h"
 #include "files/view_file.h"
 #include "host/hostgate.h"
+#include "host/traffic_list.h"
 #include "input/head_tracking.h"
 #include "input/joysticks.h"
 #include "input/key_bindings.h"
@@ -62,6 +63,7 @@ int StartModule() {
 
     ClearViewPresets();
     std::memset(&g_hostgate, 0, sizeof g_hostgate);
+    ResetTrafficList();
 
     // The bindings load into an empty table, also when the host loads the
     // module a second time into the same process.

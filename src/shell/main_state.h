@@ -1,10 +1,12 @@
 // main_state.h - the module's globals: MainState (settings, mode flags, camera
-// mode state) and the start-up state of the shell. Plain data, no heap; cleared
-// at start-up and given its defaults by the settings store.
+// mode state, effect sound bank) and the start-up state of the shell. Plain
+// data, no heap but the sound bank's objects; cleared at start-up and given
+// its defaults by the settings store.
 #pragma once
 
 #include "camera/geometry.h"
 #include "platform/platform.h"
+#include "sound/effect_sounds.h"
 
 inline constexpr std::size_t kPathSize = 260;  // Windows MAX_PATH, terminator included
 
@@ -62,6 +64,9 @@ struct MainState {
     double FlyByHeading;     // aircraft heading at that placement, degrees
     GeoPoint ApproachPoint;  // feet; latitude and longitude both 0 = unset
     GeoPoint LookAtPoint;    // padlocked ground point (feet)
+
+    // --- effect sounds: created at the first service call, never freed
+    EffectSoundBank EffectSounds;
 };
 
 // Start-up state kept for the life of the module.

@@ -8,6 +8,7 @@
 #include "dialogs/setup_dialog.h"
 #include "files/view_file.h"
 #include "host/host_access.h"
+#include "host/traffic_list.h"
 #include "hostsim/hostsim.h"
 #include "input/head_tracking.h"
 #include "input/input.h"
@@ -73,8 +74,11 @@ void StopDirectInput() { Record("StopDirectInput"); }
 void StartHeadTracking() { Record("StartHeadTracking"); }
 void StopHeadTracking() { Record("StopHeadTracking"); }
 void ClearViewPresets() { Record("ClearViewPresets"); }
+// Forgetting the container binding has no order of its own to check.
+void ResetTrafficList() {}
 void PauseEffectSounds() { Record("PauseEffectSounds"); }
 void ResumeEffectSounds() { Record("ResumeEffectSounds"); }
+void ReleaseEffectSoundBank() {}
 void OpenSetupDialog(PlatWindow owner) { Record("OpenSetupDialog " + WindowName(owner)); }
 void OpenAboutDialog(PlatWindow owner) { Record("OpenAboutDialog " + WindowName(owner)); }
 void OpenKeyAssignmentDialog(PlatWindow owner) { Record("OpenKeyAssignmentDialog " + WindowName(owner)); }

@@ -128,7 +128,7 @@ TEST(ReleasePackage, HeadTrackingSettingsShipOffWithEverySettingReadAndDocumente
         const std::size_t at = install.find("\n  " + line);
         const std::size_t after = at + 3 + line.size();
         EXPECT_TRUE(at != std::string::npos && after < install.size() &&
-                    (install[after] == ' ' || install[after] == '\r'))
+                    (install[after] == ' ' || install[after] == '\r' || install[after] == '\n'))
             << line << " is not in the install text";
     }
 }

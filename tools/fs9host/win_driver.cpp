@@ -4,6 +4,9 @@
 // the module shows (closing each at once, as a user clicking OK would).
 #include "win_driver.h"
 
+#include "hostsim/host_process.h"
+#include "win_process.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -25,21 +28,58 @@ LRESULT CALLBACK HostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 
 // The common file dialogs carry a file name box (combo box 1148 or edit
 // 1152); message boxes do not.
+constexpr int kFileNameCombo = 1148;
+constexpr int kFileNameEdit = 1152;
+
 bool IsFileDialog(HWND dialog) {
-    return GetDlgItem(dialog, 1148) != nullptr || GetDlgItem(dialog, 1152) != nullptr;
+    return GetDlgItem(dialog, kFileNameCombo) != nullptr || GetDlgItem(dialog, kFileNameEdit) != nullptr;
+}
+
+struct FileDialogAnswer {
+    bool ok;
+    std::string path;
+};
+std::deque<FileDialogAnswer> g_fileAnswers;
+std::vector<HWND> g_answeredDialogs;
+
+bool Answered(HWND dialog) {
+    return std::find(g_answeredDialogs.begin(), g_answeredDialogs.end(), dialog) != g_answeredDialogs.end();
+}
+
+// A user at a file dialog: types the next queued path into the file name
+// box and presses OK, or cancels when nothing is queued. A dialog that comes
+// back after it was answered (it refused the name and showed why) is
+// cancelled, so no dialog waits for ever.
+void AnswerFileDialogNow(HWND dialog) {
+    if (Answered(dialog) || g_fileAnswers.empty() || !g_fileAnswers.front().ok) {
+        if (!Answered(dialog) && !g_fileAnswers.empty()) g_fileAnswers.pop_front();
+        g_answeredDialogs.push_back(dialog);
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        return;
+    }
+    std::string path = g_fileAnswers.front().path;
+    g_fileAnswers.pop_front();
+    g_answeredDialogs.push_back(dialog);
+    int box = GetDlgItem(dialog, kFileNameCombo) ? kFileNameCombo : kFileNameEdit;
+    SetDlgItemTextA(dialog, box, path.c_str());
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
 }
 
 // Modal dialogs of class #32770 on this thread are answered at once, as a
-// user would: a message box has its text noted and OK pressed; a file
-// dialog is cancelled (the scenarios that run here expect no file chosen).
+// user would: a file dialog as above; a file dialog's own question (replace
+// the file?) with Yes; any other message box has its text noted and OK
+// pressed.
 LRESULT CALLBACK DialogWatch(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE) {
         HWND dialog = reinterpret_cast<HWND>(wParam);
         char className[32] = {};
         GetClassNameA(dialog, className, sizeof className);
         if (std::strcmp(className, "#32770") == 0) {
+            HWND owner = GetWindow(dialog, GW_OWNER);
             if (IsFileDialog(dialog)) {
-                PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+                AnswerFileDialogNow(dialog);
+            } else if (owner && IsFileDialog(owner)) {
+                PostMessageA(dialog, WM_COMMAND, IDYES, 0);
             } else {
                 char text[512] = {};
                 GetDlgItemTextA(dialog, kMessageBoxTextId, text, sizeof text);
@@ -97,27 +137,8 @@ std::vector<ReceivedMessage>& ReceivedMessages() {
     return g_received;
 }
 
-// The simulator keeps records the module reads at fixed addresses: the
-// loaded-module list head (0x47D15C), the view manager (0x47D0B4) and the
-// view layout kind (0x47D0BC). Their page lies in a region wine has already
-// reserved, so committing it is enough. The records start empty: no module
-// list, no view manager.
-static constexpr std::uintptr_t kHostRecordPage = 0x47D000;
-
-bool WinDriver::CommitHostRecords() {
-    void* page = VirtualAlloc(reinterpret_cast<void*>(kHostRecordPage), 0x1000, MEM_COMMIT, PAGE_READWRITE);
-    if (page != reinterpret_cast<void*>(kHostRecordPage)) {
-        page = VirtualAlloc(reinterpret_cast<void*>(kHostRecordPage), 0x1000, MEM_RESERVE | MEM_COMMIT,
-                            PAGE_READWRITE);
-    }
-    if (page != reinterpret_cast<void*>(kHostRecordPage)) return false;
-    std::memset(page, 0, 0x1000);
-    return true;
-}
-
 bool WinDriver::Open(const std::string& folder) {
     folder_ = folder;
-    hostRecords_ = CommitHostRecords();
     g_cbtHook = SetWindowsHookExA(WH_CBT, DialogWatch, nullptr, GetCurrentThreadId());
     if (!AddWindow("main", "FS98MAIN", 5)) return false;
     return AddWindow("child", "FS98CHILD", 0);
@@ -167,10 +188,6 @@ void WinDriver::RemoveWindow(HostWindow window) {
     DestroyWindow(reinterpret_cast<HWND>(window));
 }
 
-// The host's interface table. The module calls through it with 32-bit
-// addresses, so the host is linked at a low image base to keep it below 4 GiB.
-static std::uint8_t g_interfaceTable[0x100];
-
 void WinDriver::LoadModule() {
     std::string path = folder_ + "\\Modules\\Skyvane2004.dll";
     module_ = LoadLibraryA(path.c_str());
@@ -178,14 +195,17 @@ void WinDriver::LoadModule() {
         std::fprintf(stderr, "fs9host: cannot load %s (error %lu)\n", path.c_str(), GetLastError());
         return;
     }
-    auto* importTable = reinterpret_cast<std::uint32_t*>(GetProcAddress(module_, "ImportTable"));
-    std::uintptr_t table = reinterpret_cast<std::uintptr_t>(g_interfaceTable);
-    if (importTable && table <= 0xFFFFFFFFu) importTable[1] = std::uint32_t(table);
+    // As the simulator does once the module is loaded: the interface table
+    // into ImportTable. The clock, cursor and rand() the module reads are
+    // then fs9host's, as they are the substitute host's.
+    SetModuleImage(module_);
+    InterposeModuleImports(module_);
 }
 
 void WinDriver::UnloadModule() {
     if (module_) FreeLibrary(module_);
     module_ = nullptr;
+    SetModuleImage(nullptr);
 }
 
 void WinDriver::CallLinkage(bool init) {
@@ -243,8 +263,11 @@ bool WinDriver::PumpOne(QueuedDelivery* taken) {
     return true;
 }
 
+// Time passes on fs9host's clock, which the module reads, and for the
+// aircraft; nothing sleeps.
 void WinDriver::Wait(std::uint32_t ms) {
-    Sleep(ms);
+    HostClockMs() += ms;
+    hostsim::Fly(ms / 1000.0);
 }
 
 HostMenu WinDriver::MenuBar(HostWindow window) {
@@ -326,4 +349,40 @@ void WinDriver::RemoveFile(const std::string& path) {
 
 std::vector<std::string> WinDriver::MessageBoxes() {
     return g_messageBoxes;
+}
+
+// Every host window gets the process's client area (the substitute host
+// reports that one area for every window): the window rectangle around it,
+// then a check of where the client area really landed.
+bool WinDriver::PlaceClientArea() {
+    const hostsim::Screen& screen = hostsim::TheScreen();
+    for (const NamedWindow& w : windows_) {
+        if (!IsWindow(w.hwnd)) continue;
+        RECT r = {screen.clientX, screen.clientY, screen.clientX + screen.clientWidth,
+                  screen.clientY + screen.clientHeight};
+        DWORD style = DWORD(GetWindowLongA(w.hwnd, GWL_STYLE));
+        DWORD exStyle = DWORD(GetWindowLongA(w.hwnd, GWL_EXSTYLE));
+        AdjustWindowRectEx(&r, style, GetMenu(w.hwnd) != nullptr, exStyle);
+        MoveWindow(w.hwnd, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+        RECT client;
+        POINT origin = {0, 0};
+        if (!GetClientRect(w.hwnd, &client) || !ClientToScreen(w.hwnd, &origin)) return false;
+        if (origin.x != screen.clientX || origin.y != screen.clientY || client.right != screen.clientWidth ||
+            client.bottom != screen.clientHeight) {
+            std::fprintf(stderr, "fs9host: window %s has its client area at %ld,%ld size %ldx%ld\n", w.name.c_str(),
+                         long(origin.x), long(origin.y), long(client.right), long(client.bottom));
+            return false;
+        }
+    }
+    return true;
+}
+
+// The module's rand() is fs9host's (see LoadModule), as in the substitute host.
+bool WinDriver::FeedRand(const std::vector<int>& values) {
+    hostsim::FeedRand(values);
+    return true;
+}
+
+void WinDriver::AnswerFileDialog(bool ok, const std::string& path) {
+    g_fileAnswers.push_back(FileDialogAnswer{ok, path});
 }

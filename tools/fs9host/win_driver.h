@@ -37,10 +37,11 @@ public:
     bool GetFile(const std::string& path, std::string* text) override;
     void RemoveFile(const std::string& path) override;
     std::vector<std::string> MessageBoxes() override;
+    bool PlaceClientArea() override;
+    bool FeedRand(const std::vector<int>& values) override;
+    void AnswerFileDialog(bool ok, const std::string& path) override;
 
     HMODULE module() const { return module_; }
-    // Whether the page of the simulator's fixed-address records is there.
-    bool hostRecords() const { return hostRecords_; }
 
 private:
     struct NamedWindow {
@@ -55,11 +56,8 @@ private:
         bool queued;  // false: PostMessage refused it
     };
 
-    static bool CommitHostRecords();
-
     std::string folder_;
     HMODULE module_ = nullptr;
-    bool hostRecords_ = false;
     std::vector<NamedWindow> windows_;
     std::deque<Posted> posted_;
 };

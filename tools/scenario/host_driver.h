@@ -78,6 +78,16 @@ public:
 
     // Texts of the message boxes shown so far.
     virtual std::vector<std::string> MessageBoxes() = 0;
+
+    // The simulator's process (hostsim/host_process.h) is the same code in
+    // both hosts; these are what each host must do beyond it.
+    // Place the windows so that the main window's client area is the
+    // process's (hostsim::TheScreen()); false when the host cannot.
+    virtual bool PlaceClientArea() = 0;
+    // The values rand() gives the module next; false when the host cannot.
+    virtual bool FeedRand(const std::vector<int>& values) = 0;
+    // What the user does in the next file dialog: choose path, or cancel.
+    virtual void AnswerFileDialog(bool ok, const std::string& path) = 0;
 };
 
 HostDriver& Host();

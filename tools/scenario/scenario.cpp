@@ -109,6 +109,11 @@ std::string MessageName(std::uint32_t message) {
     return text;
 }
 
+long long MessageParameter(long long value) {
+    if (value >= -2147483648LL && value < 4294967296LL) return (long long)std::uint32_t(value);
+    return value;
+}
+
 std::string Quote(const std::string& text) {
     std::string out = "\"";
     for (unsigned char c : text) {

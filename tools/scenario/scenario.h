@@ -42,6 +42,11 @@ struct Scenario {
 // The commands every host runs (through the HostDriver).
 ScenarioTable HostScenarioCommands();
 ScenarioTable HostPrintCommands();
+// The simulator's process (hostsim/host_process.h, run by both hosts).
+ScenarioTable ProcessScenarioCommands();
+ScenarioTable ProcessPrintCommands();
+// Keys and mouse through the host's queue.
+ScenarioTable UserInputCommands();
 
 struct ScenarioLanguage {
     std::vector<ScenarioTable> commands;
@@ -71,6 +76,11 @@ bool ParseWindow(Scenario& s, const std::string& name, HostWindow* window);
 // A message by name (WM_KEYDOWN, FRAME, ...) or number.
 bool ParseMessage(const std::string& text, std::uint32_t* message);
 std::string MessageName(std::uint32_t message);
+// A virtual key by name (SHIFT, F1, A, 5, NUMPAD3, ...) or number 0..255.
+bool ParseVirtualKey(Scenario& s, const std::string& text, int* vk);
+// A message's parameter as printed: its low 32 bits, unsigned, when it fits
+// the 32-bit host's word (so both bitnesses print 0xC0000001 alike).
+long long MessageParameter(long long value);
 // C-style quoting of text for output: "..." with \r \n \t \" \\ \xNN.
 std::string Quote(const std::string& text);
 // Lines after the current one up to the terminator line, removed from the script.

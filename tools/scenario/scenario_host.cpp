@@ -41,7 +41,7 @@ static bool ParseMessageArgs(Scenario& s, const Args& a, MessageArgs* m) {
 static void EmitMessage(Scenario& s, const char* how, HostWindow window, std::uint32_t message,
                         std::uintptr_t w, std::intptr_t l, Delivery d) {
     Emit(s, "%s %s %s %lld %lld %s", how, Host().WindowName(window).c_str(), MessageName(message).c_str(),
-         (long long)w, (long long)l, DeliveryName(d));
+         MessageParameter((long long)w), MessageParameter((long long)l), DeliveryName(d));
 }
 
 static void PumpAll(Scenario& s) {

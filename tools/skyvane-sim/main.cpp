@@ -13,8 +13,6 @@
 
 ScenarioTable ModuleScenarioCommands();
 ScenarioTable ModulePrintCommands();
-ScenarioTable ProcessScenarioCommands();
-ScenarioTable ProcessPrintCommands();
 ScenarioTable CameraScenarioCommands();
 ScenarioTable CameraPrintCommands();
 ScenarioTable MapScenarioCommands();
@@ -26,6 +24,12 @@ ScenarioTable InputScenarioCommands();
 ScenarioTable InputPrintCommands();
 ScenarioTable JoystickScenarioCommands();
 ScenarioTable JoystickPrintCommands();
+ScenarioTable WalkerScenarioCommands();
+ScenarioTable WalkerPrintCommands();
+ScenarioTable TrafficScenarioCommands();
+ScenarioTable TrafficPrintCommands();
+ScenarioTable SoundScenarioCommands();
+ScenarioTable SoundPrintCommands();
 ScenarioTable HeadTrackScenarioCommands();
 ScenarioTable HeadTrackPrintCommands();
 
@@ -64,12 +68,15 @@ int main(int argc, char** argv) {
     SimDriver driver;
     SetHost(&driver);
     ScenarioLanguage language{
-        {HostScenarioCommands(), ModuleScenarioCommands(), ProcessScenarioCommands(), CameraScenarioCommands(),
+        {HostScenarioCommands(), ProcessScenarioCommands(), UserInputCommands(), ModuleScenarioCommands(),
+         CameraScenarioCommands(),
          MapScenarioCommands(), PilotScenarioCommands(), CommandScenarioCommands(),
-         InputScenarioCommands(), JoystickScenarioCommands(), HeadTrackScenarioCommands()},
+         InputScenarioCommands(), JoystickScenarioCommands(), WalkerScenarioCommands(),
+         TrafficScenarioCommands(), SoundScenarioCommands(), HeadTrackScenarioCommands()},
         {HostPrintCommands(), ModulePrintCommands(), ProcessPrintCommands(), CameraPrintCommands(),
          PilotPrintCommands(), CommandPrintCommands(), InputPrintCommands(),
-         JoystickPrintCommands(), HeadTrackPrintCommands()}};
+         JoystickPrintCommands(), WalkerPrintCommands(), TrafficPrintCommands(),
+         SoundPrintCommands(), HeadTrackPrintCommands()}};
     int rc = RunScenario(script, stdout, language);
     if (keep) {
         std::fprintf(stderr, "drives kept in %s\n", root.c_str());

@@ -1,13 +1,13 @@
 // scenario_camera.cpp - scenario prints of the camera engine's state: the
-// camera position record as written into the host, the aircraft snapshot,
-// the fly-by and approach state and the frame timing.
+// aircraft snapshot, the fly-by and approach state and the frame timing.
+// (The camera position record as the host reads it is print eye-point, a
+// host print: tools/scenario/scenario_process.cpp.)
 #include <cstdint>
 
 #include "camera/camera_tick.h"
 #include "camera/geometry.h"
 #include "host/host_access.h"
 #include "host/hostgate.h"
-#include "hostsim/host_process.h"
 #include "scenario.h"
 #include "shell/main_state.h"
 
@@ -19,20 +19,6 @@ ScenarioTable CameraScenarioCommands() {
 
 static double Degrees(double radians) {
     return radians * kRadToDeg;
-}
-
-// print eye-point: the camera position record's words and what the host
-// reads from them.
-static bool PrintEyePoint(Scenario& s, const Args&) {
-    if (g_hostgate.globalData == 0) {
-        Emit(s, "eye-point none");
-        return true;
-    }
-    hostsim::CameraPosition c = hostsim::ReadCameraPosition();
-    Emit(s, "eye-point words 0x%08X 0x%08X 0x%08X 0x%08X 0x%04X", c.words[0], c.words[1], c.words[2], c.words[3],
-         unsigned(c.words[5] & 0xFFFF));
-    Emit(s, "eye-point lat %.6f lon %.6f alt %.2f", c.latitude, c.longitude, c.altitude);
-    return true;
 }
 
 static bool PrintSnapshot(Scenario& s, const Args&) {
@@ -83,7 +69,6 @@ static bool PrintTiming(Scenario& s, const Args&) {
 }
 
 static const ScenarioCommand kCameraPrints[] = {
-    {"eye-point", 0, 0, PrintEyePoint, "print eye-point"},
     {"snapshot", 0, 0, PrintSnapshot, "print snapshot"},
     {"flyby", 0, 0, PrintFlyBy, "print flyby"},
     {"approach", 0, 0, PrintApproach, "print approach"},

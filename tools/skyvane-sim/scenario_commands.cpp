@@ -19,14 +19,6 @@ static bool Command(Scenario& s, const Args& a) {
     return true;
 }
 
-// file-dialog PATH | file-dialog cancel: what the user does in the next file
-// dialog; with nothing queued a dialog is cancelled.
-static bool FileDialog(Scenario& s, const Args& a) {
-    bool cancel = a[0] == "cancel";
-    hostsim::Get().fileDialogAnswers.push_back(hostsim::FileDialogAnswer{!cancel, cancel ? "" : a[0]});
-    return true;
-}
-
 // preset I KIND X Y Z PITCH HEADING BANK ZOOM: store a preset directly.
 static bool Preset(Scenario& s, const Args& a) {
     long long index = 0, kind = 0;
@@ -40,7 +32,6 @@ static bool Preset(Scenario& s, const Args& a) {
 
 static const ScenarioCommand kCommandCommands[] = {
     {"command", 1, 1, Command, "command NAME"},
-    {"file-dialog", 1, 1, FileDialog, "file-dialog PATH | file-dialog cancel"},
     {"preset", 9, 9, Preset, "preset I KIND X Y Z PITCH HEADING BANK ZOOM"},
 };
 

@@ -1,7 +1,7 @@
 // scenario_pilot.cpp - scenario commands for the cockpit pilot view: the
-// user's edits of the active host view between frames, as with the
-// simulator's own view controls; the pilot motion flags; prints of the
-// engine's state and of the host view record as written.
+// pilot motion flags and a print of the engine's state. (The user's edits of
+// the live host view and its print are host commands:
+// tools/scenario/scenario_process.cpp.)
 #include <cstdint>
 
 #include "host/host_access.h"
@@ -10,52 +10,6 @@
 #include "hostsim/host_process.h"
 #include "input/input.h"
 #include "scenario.h"
-
-// The first view of the live layout list; 0 when the kind names no list.
-static HostAddr LiveView() {
-    return hostsim::ViewAddress(std::int32_t(hostsim::Read32(kHostViewLayoutKind)));
-}
-
-template <typename T>
-static void WriteField(HostAddr view, std::uint32_t offset, T value) {
-    hostsim::Write(view + offset, &value, sizeof value);
-}
-
-static bool ParseDoubles(const Args& a, std::size_t first, double* out) {
-    for (std::size_t i = first; i < a.size(); i++) {
-        if (!ParseDouble(a[i], &out[i - first])) return false;
-    }
-    return true;
-}
-
-// host-view zoom Z | step N | eye X Y Z | spot-heading DEG | type T: the
-// words as the host's own controls would leave them (zoom x 64, the eye
-// offset from the cockpit's base point in 1/256 units, 65536 per turn).
-static bool HostViewCommand(Scenario& s, const Args& a) {
-    HostAddr view = LiveView();
-    if (view == 0) return ScenarioError(s, "host-view: the layout kind names no view list");
-    const std::string& field = a[0];
-    const std::size_t n = a.size() - 1;
-    double v[3] = {};
-    long long number = 0;
-    if (field == "eye" && n == 3 && ParseDoubles(a, 1, v)) {
-        for (std::uint32_t axis = 0; axis < 3; axis++) {
-            WriteField<std::uint16_t>(view, kViewEyeOffset + 2 * axis, HostLow16(v[axis] * 256.0));
-        }
-    } else if (field == "zoom" && n == 1 && ParseDoubles(a, 1, v)) {
-        WriteField<std::uint16_t>(view, kViewZoom, HostLow16(v[0] * 64.0));
-    } else if (field == "spot-heading" && n == 1 && ParseDoubles(a, 1, v)) {
-        WriteField<std::uint16_t>(view, kViewSpotHeading, HostLow16(v[0] / 360.0 * 65536.0));
-    } else if (field == "step" && n == 1 && ParseNumber(a[1], &number)) {
-        WriteField<std::int32_t>(view, kViewDirectionStep, std::int32_t(number));
-    } else if (field == "type" && n == 1 && ParseNumber(a[1], &number)) {
-        WriteField<std::int32_t>(view, kViewType, std::int32_t(number));
-    } else {
-        return ScenarioError(s, "host-view zoom Z | step N | eye X Y Z | spot-heading DEG | type T");
-    }
-    return true;
-}
-
 
 // pilot COMMAND 0|1: a pilot motion flag as its key would leave it.
 static bool PilotCommand(Scenario& s, const Args& a) {
@@ -71,7 +25,6 @@ static bool PilotCommand(Scenario& s, const Args& a) {
 }
 
 static const ScenarioCommand kPilotCommands[] = {
-    {"host-view", 2, 4, HostViewCommand, "host-view zoom Z | step N | eye X Y Z | spot-heading DEG | type T"},
     {"pilot", 2, 2, PilotCommand, "pilot COMMAND 0|1"},
 };
 
@@ -111,40 +64,8 @@ static bool PrintPilot(Scenario& s, const Args&) {
     return true;
 }
 
-static void EmitWords(Scenario& s, const char* what, const HostView& v, std::uint32_t offset) {
-    Emit(s, "host-view %s %d %d %d", what, ViewGet<std::int16_t>(v, offset), ViewGet<std::int16_t>(v, offset + 2),
-         ViewGet<std::int16_t>(v, offset + 4));
-}
-
-static bool PrintHostView(Scenario& s, const Args&) {
-    HostAddr addr = LiveView();
-    if (addr == 0) {
-        Emit(s, "host-view none");
-        return true;
-    }
-    HostView v;
-    hostsim::Read(addr, v.bytes, kHostViewSize);
-    Emit(s, "host-view type %d", ViewGet<std::int32_t>(v, kViewType));
-    Emit(s, "host-view step %d", ViewGet<std::int32_t>(v, kViewDirectionStep));
-    Emit(s, "host-view zoom-word %d", ViewGet<std::int16_t>(v, kViewZoom));
-    Emit(s, "host-view spot-zoom-word %d", ViewGet<std::int16_t>(v, kViewSpotZoom));
-    Emit(s, "host-view spot-heading-word %d", ViewGet<std::int16_t>(v, kViewSpotHeading));
-    Emit(s, "host-view spot-horizontal %d", ViewGet<std::int32_t>(v, kViewSpotHorizontal));
-    Emit(s, "host-view spot-vertical %d", ViewGet<std::int32_t>(v, kViewSpotVertical));
-    for (std::uint32_t row = 0; row < 3; row++) {
-        std::uint32_t at = kViewMatrix + 16 * row;
-        Emit(s, "host-view matrix %u %.6f %.6f %.6f", row, double(ViewGet<float>(v, at)),
-             double(ViewGet<float>(v, at + 4)), double(ViewGet<float>(v, at + 8)));
-    }
-    Emit(s, "host-view head-heading-word %d", ViewGet<std::int16_t>(v, kViewHeadHeading));
-    EmitWords(s, "base-eye", v, kViewBaseEye);
-    EmitWords(s, "eye-offset", v, kViewEyeOffset);
-    return true;
-}
-
 static const ScenarioCommand kPilotPrints[] = {
     {"pilot", 0, 0, PrintPilot, "print pilot"},
-    {"host-view", 0, 0, PrintHostView, "print host-view"},
 };
 
 ScenarioTable PilotPrintCommands() {

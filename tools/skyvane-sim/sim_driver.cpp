@@ -152,3 +152,17 @@ void SimDriver::RemoveFile(const std::string& path) {
 std::vector<std::string> SimDriver::MessageBoxes() {
     return hostsim::Get().messageBoxes;
 }
+
+// The substitute host's windows all report the process's client area.
+bool SimDriver::PlaceClientArea() {
+    return true;
+}
+
+bool SimDriver::FeedRand(const std::vector<int>& values) {
+    hostsim::FeedRand(values);
+    return true;
+}
+
+void SimDriver::AnswerFileDialog(bool ok, const std::string& path) {
+    hostsim::Get().fileDialogAnswers.push_back(hostsim::FileDialogAnswer{ok, ok ? path : ""});
+}

@@ -26,4 +26,7 @@ public:
     bool GetFile(const std::string& path, std::string* text) override;
     void RemoveFile(const std::string& path) override;
     std::vector<std::string> MessageBoxes() override;
+    bool PlaceClientArea() override;
+    bool FeedRand(const std::vector<int>& values) override;
+    void AnswerFileDialog(bool ok, const std::string& path) override;
 };
