@@ -21,6 +21,8 @@
 #include "win_driver.h"
 #include "win_process.h"
 
+ScenarioTable RealTimeCommands();
+
 static std::string HostFolder() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -66,7 +68,7 @@ int main(int argc, char** argv) {
     driver.DeleteRegistryKey();
     SetHost(&driver);
     ScenarioLanguage language{{HostScenarioCommands(), ProcessScenarioCommands(), UserInputCommands(),
-                               ScreenshotCommands()},
+                               ScreenshotCommands(), RealTimeCommands()},
                               {HostPrintCommands(), ProcessPrintCommands()}};
     int rc = RunScenario(argv[1], stdout, language);
     driver.Close();
