@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "hostsim/sim_dialogs.h"
 #include "hostsim/sim_joysticks.h"
 #include "shell/lifecycle.h"
 
@@ -30,6 +31,7 @@ void Reset(const std::string& root) {
     g_host.clockMs = 600000;  // the machine has been up for ten minutes
     MakeParentFolders(g_host.modulePath);
     ResetJoysticks();
+    ResetDialogs();
 }
 
 std::string RealPath(const std::string& windowsPath) {
