@@ -3,6 +3,8 @@
 // the user callback.
 #include "hostsim/sim_dialogs.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
@@ -70,6 +72,17 @@ std::int32_t UnitsY(int units) {
     return std::int32_t(units) * 13 / 8;
 }
 
+// Class names are not case sensitive; a window tells the registered
+// spelling (the resource compiler writes named classes in capitals).
+std::string RegisteredClass(const std::string& name) {
+    static const char* const kClasses[] = {"Button", "Edit", "Static", "ListBox", "ScrollBar", "ComboBox",
+                                           "SysListView32"};
+    for (const char* known : kClasses) {
+        if (::strcasecmp(known, name.c_str()) == 0) return known;
+    }
+    return name;
+}
+
 PlatWindow NewHandle() {
     return reinterpret_cast<PlatWindow>(g_dialogs.nextHandle++);
 }
@@ -108,7 +121,7 @@ SimDialog* CreateDialog(const dlgtpl::Template& t, int templateId, PlatWindow ow
         SimControl control{};
         control.handle = NewHandle();
         control.id = c.id == 0xFFFF ? -1 : c.id;
-        control.className = c.className;
+        control.className = RegisteredClass(c.className);
         control.style = c.style;
         control.text = c.text;
         control.proc = ControlDefaultProc;

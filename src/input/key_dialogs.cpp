@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "files/number_text.h"
 #include "input/input.h"
 #include "input/joysticks.h"
 #include "input/key_names.h"
@@ -67,8 +68,7 @@ int SelectedRow(PlatWindow list) {
 void NameText(const KeyBinding& b, char* text, std::size_t size) {
     for (const CommandRecord* c = kCommandTable; c->number != 0; c++) {
         if (std::strncmp(c->name, b.name, sizeof b.name) == 0) {
-            std::strncpy(text, c->description, size - 1);
-            text[size - 1] = 0;
+            CopyText(text, size, c->description);
             return;
         }
     }
@@ -81,8 +81,7 @@ void NameText(const KeyBinding& b, char* text, std::size_t size) {
 // The key's display name, else the key code's low byte as one character.
 void KeyText(int keyCode, char* text, std::size_t size) {
     if (const KeyNameRow* row = FindKeyCode(keyCode)) {
-        std::strncpy(text, row->displayName, size - 1);
-        text[size - 1] = 0;
+        CopyText(text, size, row->displayName);
         return;
     }
     text[0] = char(keyCode & 0xFF);
@@ -209,7 +208,7 @@ void ChooseCommand(PlatWindow dialog, PlatWindow list) {
     KeyBindingTable* table = Table();
     if (!command || table->count >= table->capacity) return;
     KeyBinding scratch{};
-    std::strncpy(scratch.name, command->name, sizeof scratch.name - 1);
+    CopyText(scratch.name, sizeof scratch.name, command->name);
     if (CaptureKey(dialog, &scratch) == 1 && table->count < table->capacity) {
         table->bindings[table->count++] = scratch;
     }

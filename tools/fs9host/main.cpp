@@ -13,8 +13,10 @@
 #include <cstdio>
 #include <string>
 
+#include "dialog_driver.h"
 #include "scenario.h"
 #include "screenshot.h"
+#include "win_dialogs.h"
 #include "win_driver.h"
 
 static std::string HostFolder() {
@@ -45,7 +47,10 @@ int main(int argc, char** argv) {
     // Every run starts from an empty registry key, like a first start.
     driver.DeleteRegistryKey();
     SetHost(&driver);
-    ScenarioLanguage language{{HostScenarioCommands(), ScreenshotCommands()}, {HostPrintCommands()}};
+    InstallWinDialogs();
+    ScenarioLanguage language{
+        {HostScenarioCommands(), ScreenshotCommands(), DialogScenarioCommands(), WineDialogCommands()},
+        {HostPrintCommands(), DialogPrintCommands()}};
     int rc = RunScenario(argv[1], stdout, language);
     driver.Close();
     return rc;

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "win_dialogs.h"
+
 namespace {
 
 constexpr char kModuleKey[] = "SOFTWARE\\Microsoft\\Microsoft Games\\Flight Simulator\\9.0\\Skyvane";
@@ -20,6 +22,9 @@ HHOOK g_cbtHook;
 // The host's window procedure: all it needs to tell is what arrived.
 LRESULT CALLBACK HostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     g_received.push_back(ReceivedMessage{hwnd, message});
+    // The module's dialogs send this as they open; like the simulator, the
+    // host does not open its system menu for it.
+    if (message == WM_NCLBUTTONDOWN && wParam == HTSYSMENU) return NoteSystemMenuClick(), 0;
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
@@ -29,15 +34,16 @@ bool IsFileDialog(HWND dialog) {
     return GetDlgItem(dialog, 1148) != nullptr || GetDlgItem(dialog, 1152) != nullptr;
 }
 
-// Modal dialogs of class #32770 on this thread are answered at once, as a
-// user would: a message box has its text noted and OK pressed; a file
-// dialog is cancelled (the scenarios that run here expect no file chosen).
+// Modal dialogs of class #32770 on this thread, other than the module's
+// own (which the script drives), are answered at once, as a user would: a
+// message box has its text noted and OK pressed; a file dialog is
+// cancelled (the scenarios that run here expect no file chosen).
 LRESULT CALLBACK DialogWatch(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE) {
         HWND dialog = reinterpret_cast<HWND>(wParam);
         char className[32] = {};
         GetClassNameA(dialog, className, sizeof className);
-        if (std::strcmp(className, "#32770") == 0) {
+        if (std::strcmp(className, "#32770") == 0 && !ClaimModuleDialog(dialog)) {
             if (IsFileDialog(dialog)) {
                 PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
             } else {
@@ -243,8 +249,9 @@ bool WinDriver::PumpOne(QueuedDelivery* taken) {
     return true;
 }
 
+// Inside a dialog of the module, its loop goes on while time passes.
 void WinDriver::Wait(std::uint32_t ms) {
-    Sleep(ms);
+    if (!WaitInDialog(ms)) Sleep(ms);
 }
 
 HostMenu WinDriver::MenuBar(HostWindow window) {

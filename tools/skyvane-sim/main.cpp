@@ -8,6 +8,7 @@
 
 #include "hostsim/host_process.h"
 #include "hostsim/hostsim.h"
+#include "dialog_driver.h"
 #include "scenario.h"
 #include "sim_driver.h"
 
@@ -26,6 +27,8 @@ ScenarioTable InputScenarioCommands();
 ScenarioTable InputPrintCommands();
 ScenarioTable JoystickScenarioCommands();
 ScenarioTable JoystickPrintCommands();
+ScenarioTable SimDialogPrintCommands();
+void InstallSimDialogs();
 
 static int Usage() {
     std::fprintf(stderr, "usage: skyvane-sim [--keep] SCRIPT.scn|-\n");
@@ -61,13 +64,14 @@ int main(int argc, char** argv) {
 
     SimDriver driver;
     SetHost(&driver);
+    InstallSimDialogs();
     ScenarioLanguage language{
         {HostScenarioCommands(), ModuleScenarioCommands(), ProcessScenarioCommands(), CameraScenarioCommands(),
          MapScenarioCommands(), PilotScenarioCommands(), CommandScenarioCommands(),
-         InputScenarioCommands(), JoystickScenarioCommands()},
+         InputScenarioCommands(), JoystickScenarioCommands(), DialogScenarioCommands()},
         {HostPrintCommands(), ModulePrintCommands(), ProcessPrintCommands(), CameraPrintCommands(),
          PilotPrintCommands(), CommandPrintCommands(), InputPrintCommands(),
-         JoystickPrintCommands()}};
+         JoystickPrintCommands(), DialogPrintCommands(), SimDialogPrintCommands()}};
     int rc = RunScenario(script, stdout, language);
     if (keep) {
         std::fprintf(stderr, "drives kept in %s\n", root.c_str());
