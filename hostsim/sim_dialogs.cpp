@@ -451,9 +451,9 @@ bool SelectRows(int id, const std::vector<int>& rows) {
 // Keyboard messages as the system makes them: with ALT down (and CONTROL
 // up) and for F10 they are WM_SYSKEYDOWN / WM_SYSKEYUP; the release of ALT
 // is WM_SYSKEYUP only when no key came between its press and release.
-bool Key(int vk, bool down) {
+void Key(int vk, bool down) {
     SimDialog* d = TopDialog();
-    if (!d || vk < 0 || vk > 255) return false;
+    if (vk < 0 || vk > 255) return;
     bool* keys = Get().keysDown;
     bool wasDown = keys[vk];
     bool sys = false;
@@ -470,21 +470,21 @@ bool Key(int vk, bool down) {
     const std::uint32_t sysMessage = down ? kMsgSysKeyDown : kMsgSysKeyUp;
     const std::uint32_t message = sys ? sysMessage : keyMessage;
     std::uint32_t lParam = down ? (1u | context | (wasDown ? 0x40000000u : 0u)) : (0xC0000001u | context);
-    PostMessage(d->focus ? d->focus : d->handle, message, PlatWParam(vk), PlatLParam(std::int32_t(lParam)));
+    PlatWindow target = d ? (d->focus ? d->focus : d->handle) : FindWindowByName("main");
+    PostMessage(target, message, PlatWParam(vk), PlatLParam(std::int32_t(lParam)));
     PumpDialogs();
-    return true;
 }
 
-bool MouseButton(int button, bool down) {
+void MouseButton(int button, bool down) {
     static const std::uint32_t kDown[] = {kMsgLButtonDown, kMsgRButtonDown, kMsgMButtonDown};
     static const std::uint32_t kUp[] = {kMsgLButtonUp, kMsgRButtonUp, kMsgMButtonUp};
     static const PlatWParam kFlags[] = {0x01, 0x02, 0x10};  // MK_LBUTTON, MK_RBUTTON, MK_MBUTTON
+    if (button < 0 || button > 2) return;
     SimDialog* d = TopDialog();
-    if (!d || button < 0 || button > 2) return false;
-    PlatWindow target = (Get().capture && DialogHolding(Get().capture)) ? Get().capture : d->handle;
+    PlatWindow target = d ? d->handle : FindWindowByName("main");
+    if (Get().capture && DialogHolding(Get().capture)) target = Get().capture;
     PostMessage(target, down ? kDown[button] : kUp[button], down ? kFlags[button] : 0, 0);
     PumpDialogs();
-    return true;
 }
 
 bool CloseBox() {

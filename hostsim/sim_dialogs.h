@@ -131,11 +131,11 @@ bool Click(int id);
 // Select exactly these rows (0-based) of a list.
 bool SelectRows(int id, const std::vector<int>& rows);
 // A key goes down or up: the asynchronous state changes, and the key
-// message goes to the focus.
-bool Key(int virtualKey, bool down);
+// message goes to the focus (the host's main window when no dialog is open).
+void Key(int virtualKey, bool down);
 // A mouse button (0 left, 1 right, 2 middle) at the cursor: to the window
-// holding the capture, else to the dialog.
-bool MouseButton(int button, bool down);
+// holding the capture, else to the dialog (else the host's main window).
+void MouseButton(int button, bool down);
 // The close box in the caption; false when the dialog has none.
 bool CloseBox();
 // Take and handle the queued messages as the modal loop does.

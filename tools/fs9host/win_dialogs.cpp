@@ -84,6 +84,20 @@ void PointAtMiddle(HWND dialog) {
     SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
+// After an action: the dialog's loop, or the host's when it has closed.
+void Settle(HWND dialog) {
+    if (dialog && IsOpen(dialog)) return Pump(dialog, kSettleMs);
+    DWORD start = GetTickCount();
+    do {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(5);
+    } while (GetTickCount() - start < kSettleMs);
+}
+
 void CALLBACK DriveDialog(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     OpenDialog* next = nullptr;
@@ -282,23 +296,20 @@ public:
         return true;
     }
 
-    bool Key(int vk, bool down) override {
+    void Key(int vk, bool down) override {
         HWND dialog = Innermost();
-        if (!dialog) return false;
-        if (GetForegroundWindow() != dialog) SetForegroundWindow(dialog);
+        if (dialog && GetForegroundWindow() != dialog) SetForegroundWindow(dialog);
         SendKey(vk, down);
-        Pump(dialog, kSettleMs);
-        return true;
+        Settle(dialog);
     }
 
     // Over the dialog, where the user clicks into the box.
-    bool MouseButton(int button, bool down) override {
+    void MouseButton(int button, bool down) override {
         HWND dialog = Innermost();
-        if (!dialog || button < 0 || button > 2) return false;
-        PointAtMiddle(dialog);
+        if (button < 0 || button > 2) return;
+        if (dialog) PointAtMiddle(dialog);
         SendMouseButton(button, down);
-        Pump(dialog, kSettleMs);
-        return true;
+        Settle(dialog);
     }
 
     bool CloseBox() override {

@@ -42,8 +42,10 @@ public:
     virtual bool Type(int id, const std::string& text) = 0;
     virtual bool Click(int id) = 0;
     virtual bool Select(int id, const std::vector<int>& rows) = 0;  // rows from 0
-    virtual bool Key(int virtualKey, bool down) = 0;
-    virtual bool MouseButton(int button, bool down) = 0;  // 0 left, 1 right, 2 middle
+    // Keys and mouse buttons go to the innermost dialog, or, when the press
+    // closed it, to the host's main window.
+    virtual void Key(int virtualKey, bool down) = 0;
+    virtual void MouseButton(int button, bool down) = 0;  // 0 left, 1 right, 2 middle
     virtual bool CloseBox() = 0;
     // WM_NCLBUTTONDOWN messages with HTSYSMENU the host's windows received.
     virtual int SystemMenuClicks() = 0;

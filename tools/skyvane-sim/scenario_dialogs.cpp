@@ -49,8 +49,8 @@ public:
     bool Type(int id, const std::string& text) override { return hostsim::TypeText(id, text); }
     bool Click(int id) override { return hostsim::Click(id); }
     bool Select(int id, const std::vector<int>& rows) override { return hostsim::SelectRows(id, rows); }
-    bool Key(int virtualKey, bool down) override { return hostsim::Key(virtualKey, down); }
-    bool MouseButton(int button, bool down) override { return hostsim::MouseButton(button, down); }
+    void Key(int virtualKey, bool down) override { hostsim::Key(virtualKey, down); }
+    void MouseButton(int button, bool down) override { hostsim::MouseButton(button, down); }
     bool CloseBox() override { return hostsim::CloseBox(); }
     int SystemMenuClicks() override { return hostsim::Dialogs().systemMenuClicks; }
 };
