@@ -475,15 +475,25 @@ void Key(int vk, bool down) {
     PumpDialogs();
 }
 
+// The window a mouse message of the user goes to.
+static PlatWindow MouseTarget() {
+    if (Get().capture && DialogHolding(Get().capture)) return Get().capture;
+    SimDialog* d = TopDialog();
+    return d ? d->handle : FindWindowByName("main");
+}
+
+void MouseWheel(int notches) {
+    PlatWParam turn = PlatWParam(std::uint16_t(std::int16_t(notches * 120))) << 16;
+    PostMessage(MouseTarget(), kMsgMouseWheel, turn, 0);
+    PumpDialogs();
+}
+
 void MouseButton(int button, bool down) {
     static const std::uint32_t kDown[] = {kMsgLButtonDown, kMsgRButtonDown, kMsgMButtonDown};
     static const std::uint32_t kUp[] = {kMsgLButtonUp, kMsgRButtonUp, kMsgMButtonUp};
     static const PlatWParam kFlags[] = {0x01, 0x02, 0x10};  // MK_LBUTTON, MK_RBUTTON, MK_MBUTTON
     if (button < 0 || button > 2) return;
-    SimDialog* d = TopDialog();
-    PlatWindow target = d ? d->handle : FindWindowByName("main");
-    if (Get().capture && DialogHolding(Get().capture)) target = Get().capture;
-    PostMessage(target, down ? kDown[button] : kUp[button], down ? kFlags[button] : 0, 0);
+    PostMessage(MouseTarget(), down ? kDown[button] : kUp[button], down ? kFlags[button] : 0, 0);
     PumpDialogs();
 }
 

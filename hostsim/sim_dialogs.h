@@ -136,6 +136,9 @@ void Key(int virtualKey, bool down);
 // A mouse button (0 left, 1 right, 2 middle) at the cursor: to the window
 // holding the capture, else to the dialog (else the host's main window).
 void MouseButton(int button, bool down);
+// The wheel turned by notches (positive: away from the user), to the same
+// window as a mouse button.
+void MouseWheel(int notches);
 // The close box in the caption; false when the dialog has none.
 bool CloseBox();
 // Take and handle the queued messages as the modal loop does.

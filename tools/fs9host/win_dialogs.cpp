@@ -312,6 +312,17 @@ public:
         Settle(dialog);
     }
 
+    void Wheel(int notches) override {
+        HWND dialog = Innermost();
+        if (dialog) PointAtMiddle(dialog);
+        INPUT in = {};
+        in.type = INPUT_MOUSE;
+        in.mi.dwFlags = MOUSEEVENTF_WHEEL;
+        in.mi.mouseData = DWORD(notches * WHEEL_DELTA);
+        SendInput(1, &in, sizeof in);
+        Settle(dialog);
+    }
+
     bool CloseBox() override {
         HWND dialog = Innermost();
         LONG style = dialog ? GetWindowLongA(dialog, GWL_STYLE) : 0;

@@ -46,6 +46,7 @@ public:
     // closed it, to the host's main window.
     virtual void Key(int virtualKey, bool down) = 0;
     virtual void MouseButton(int button, bool down) = 0;  // 0 left, 1 right, 2 middle
+    virtual void Wheel(int notches) = 0;                  // positive: away from the user
     virtual bool CloseBox() = 0;
     // WM_NCLBUTTONDOWN messages with HTSYSMENU the host's windows received.
     virtual int SystemMenuClicks() = 0;

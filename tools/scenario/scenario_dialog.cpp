@@ -146,6 +146,15 @@ static bool MouseAction(Scenario& s, const Args& a, bool down, bool up) {
     return true;
 }
 
+static bool Wheel(Scenario& s, const Args& a) {
+    long long notches = 0;
+    if (a.size() != 1 || !ParseNumber(a[0], &notches) || notches < -100 || notches > 100) {
+        return ScenarioError(s, "dialog wheel NOTCHES (-100..100)");
+    }
+    DialogHost().Wheel(int(notches));
+    return true;
+}
+
 static bool Escape(Scenario& s, const Args& a) {
     return a.empty() ? KeyAction(s, {"ESCAPE"}, true, true) : ScenarioError(s, "dialog escape");
 }
@@ -157,7 +166,7 @@ static bool CloseBox(Scenario& s, const Args& a) {
 
 static const char* const kDialogUsage =
     "dialog type ID TEXT | click ID | select ID ROW...|none | key VK | key-down VK | key-up VK"
-    " | mouse B | mouse-down B | mouse-up B | escape | close-box";
+    " | mouse B | mouse-down B | mouse-up B | wheel N | escape | close-box";
 
 static bool DialogCommand(Scenario& s, const Args& a) {
     const Args rest(a.begin() + 1, a.end());
@@ -172,6 +181,7 @@ static bool DialogCommand(Scenario& s, const Args& a) {
     if (what == "mouse") return MouseAction(s, rest, true, true);
     if (what == "mouse-down") return MouseAction(s, rest, true, false);
     if (what == "mouse-up") return MouseAction(s, rest, false, true);
+    if (what == "wheel") return Wheel(s, rest);
     if (what == "escape") return Escape(s, rest);
     if (what == "close-box") return CloseBox(s, rest);
     return ScenarioError(s, "%s", kDialogUsage);

@@ -51,6 +51,7 @@ public:
     bool Select(int id, const std::vector<int>& rows) override { return hostsim::SelectRows(id, rows); }
     void Key(int virtualKey, bool down) override { hostsim::Key(virtualKey, down); }
     void MouseButton(int button, bool down) override { hostsim::MouseButton(button, down); }
+    void Wheel(int notches) override { hostsim::MouseWheel(notches); }
     bool CloseBox() override { return hostsim::CloseBox(); }
     int SystemMenuClicks() override { return hostsim::Dialogs().systemMenuClicks; }
 };

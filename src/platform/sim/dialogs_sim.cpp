@@ -3,6 +3,7 @@
 // the model's call list, so tests can check the order the module works in.
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "hostsim/hostsim.h"
 #include "hostsim/sim_dialogs.h"
@@ -13,9 +14,10 @@ using hostsim::ControlOf;
 using hostsim::LogCall;
 using hostsim::SimControl;
 
-static int IdOf(PlatWindow control) {
-    const SimControl* c = ControlOf(control);
-    return c ? c->id : 0;
+// "dialog", or the control's id, for the call log.
+static std::string Who(PlatWindow window) {
+    const SimControl* c = ControlOf(window);
+    return c ? std::to_string(c->id) : std::string(hostsim::DialogOf(window) ? "dialog" : "none");
 }
 
 static SimControl* List(PlatWindow list) {
@@ -124,7 +126,7 @@ void PlatMoveWindow(PlatWindow window, std::int32_t x, std::int32_t y) {
 // [SECTION] Properties, subclassing, timers
 
 int PlatSetProperty(PlatWindow window, const char* name, PlatLParam value) {
-    LogCall("property %d %s", IdOf(window), name);
+    LogCall("property %s %s", Who(window).c_str(), name);
     std::vector<hostsim::SimProperty>* props = PropertiesOf(window);
     if (!props) return 0;
     if (hostsim::SimProperty* p = FindProperty(props, name)) {
@@ -150,7 +152,7 @@ void PlatRemoveProperty(PlatWindow window, const char* name) {
 }
 
 PlatWindowProc PlatSubclassWindow(PlatWindow window, PlatWindowProc proc) {
-    LogCall("subclass %d", IdOf(window));
+    LogCall("subclass %s", Who(window).c_str());
     SimControl* c = ControlOf(window);
     if (!c) return nullptr;
     PlatWindowProc previous = c->proc;
