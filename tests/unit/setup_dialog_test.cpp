@@ -86,6 +86,12 @@ TEST(PadlockText, HostileAnglesGiveBoundedText) {
     char small[5];
     FormatLatitude(Radians(45.5), small, sizeof small);
     EXPECT_STREQ(small, "N45\xB0");
+    // The longest texts of real angles fit the default size.
+    char text[kAngleTextSize];
+    FormatLongitude(Radians(-179.999), text);
+    EXPECT_STREQ(text, "W179\xB0" "59.94'");
+    FormatLatitude(Radians(-89.99), text);
+    EXPECT_STREQ(text, "S89\xB0" "59.40'");
 }
 
 TEST(PadlockText, ParseAngleReadsLettersPartsAndBlanks) {
