@@ -20,7 +20,7 @@ namespace {
 
 constexpr UINT kDriveDelayMs = 20;     // from activation to the script's first line in the dialog
 constexpr DWORD kSettleMs = 40;        // input is handled for at least this long after an action
-constexpr DWORD kFocusSettleMs = 250;  // a new dialog's loop runs this long before the script acts
+constexpr DWORD kFocusSettleMs = 400;  // a new dialog's loop runs this long before the script acts
 constexpr int kCentreTolerance = 1;    // pixels: rounding of the two halves
 
 struct OpenDialog {
