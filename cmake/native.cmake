@@ -3,6 +3,28 @@
 add_library(skyvane_core STATIC ${SKYVANE_CORE_SOURCES})
 skyvane_core_options(skyvane_core)
 
+# The substitute host builds its dialogs from the module's own resource
+# script, compiled here with MinGW's resource compiler and embedded.
+find_program(SKYVANE_WINDRES NAMES i686-w64-mingw32-windres x86_64-w64-mingw32-windres REQUIRED)
+set(SKYVANE_RES ${CMAKE_BINARY_DIR}/dialogs.res)
+set(SKYVANE_RES_SOURCE ${CMAKE_BINARY_DIR}/sim_dialog_resources.cpp)
+add_custom_command(OUTPUT ${SKYVANE_RES}
+    COMMAND ${SKYVANE_WINDRES} -O res -I ${PROJECT_SOURCE_DIR}/src/resources
+            ${PROJECT_SOURCE_DIR}/src/resources/Skyvane2004.rc ${SKYVANE_RES}
+    DEPENDS ${PROJECT_SOURCE_DIR}/src/resources/Skyvane2004.rc ${PROJECT_SOURCE_DIR}/src/resources/dialog_ids.h
+    COMMENT "Compiling the dialog templates for the substitute host")
+add_custom_command(OUTPUT ${SKYVANE_RES_SOURCE}
+    COMMAND ${CMAKE_COMMAND} -DINPUT=${SKYVANE_RES} -DOUTPUT=${SKYVANE_RES_SOURCE}
+            -P ${PROJECT_SOURCE_DIR}/cmake/embed_resources.cmake
+    DEPENDS ${SKYVANE_RES} ${PROJECT_SOURCE_DIR}/cmake/embed_resources.cmake)
+add_library(skyvane_simdialogs STATIC
+    hostsim/sim_dialogs.cpp
+    tools/dialogs/dialog_template.cpp
+    ${SKYVANE_RES_SOURCE}
+)
+target_include_directories(skyvane_simdialogs PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
+target_compile_options(skyvane_simdialogs PRIVATE ${SKYVANE_WARNINGS})
+
 add_library(skyvane_hostsim STATIC
     hostsim/hostsim.cpp
     hostsim/host_process.cpp
@@ -16,11 +38,12 @@ add_library(skyvane_hostsim STATIC
     src/platform/sim/host_calls_sim.cpp
     src/platform/sim/sound_sim.cpp
     src/platform/sim/mmio_sim.cpp
+    src/platform/sim/dialogs_sim.cpp
     src/platform/sim/net_sim.cpp
 )
 target_include_directories(skyvane_hostsim PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
 target_compile_options(skyvane_hostsim PRIVATE ${SKYVANE_WARNINGS})
-target_link_libraries(skyvane_hostsim PUBLIC skyvane_core)
+target_link_libraries(skyvane_hostsim PUBLIC skyvane_core skyvane_simdialogs)
 # The core and its seam call into each other.
 target_link_libraries(skyvane_core PUBLIC skyvane_hostsim)
 

@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "hostsim/sim_dialogs.h"
 #include "hostsim/sim_joysticks.h"
 #include "hostsim/sim_sound.h"
 #include "shell/lifecycle.h"
@@ -35,6 +36,7 @@ void Reset(const std::string& root) {
     // The previous process's sound bank goes with its simulated device.
     ReleaseEffectSoundBank();
     ResetSound();
+    ResetDialogs();
 }
 
 std::string RealPath(const std::string& windowsPath) {

@@ -1,8 +1,9 @@
 // hostsim.h - the substitute host: a small stand-in for the simulator that the
 // native build runs the module in. It owns what the module reaches through
 // the platform seam (windows, menus, hooks, registry, files, clock, message
-// boxes) and drives the module as the simulator would: it loads and unloads
-// it and delivers sent and queued messages through the module's hooks.
+// boxes; modal dialogs in sim_dialogs.h) and drives the module as the
+// simulator would: it loads and unloads it and delivers sent and queued
+// messages through the module's hooks.
 //
 // platform/sim implements the seam on this state; tests and skyvane-sim use
 // the driver functions below.

@@ -16,8 +16,10 @@
 #include <string>
 
 #include "hostsim/host_process.h"
+#include "dialog_driver.h"
 #include "scenario.h"
 #include "screenshot.h"
+#include "win_dialogs.h"
 #include "win_driver.h"
 #include "win_process.h"
 
@@ -67,9 +69,11 @@ int main(int argc, char** argv) {
     // Every run starts from an empty registry key, like a first start.
     driver.DeleteRegistryKey();
     SetHost(&driver);
+    InstallWinDialogs();
     ScenarioLanguage language{{HostScenarioCommands(), ProcessScenarioCommands(), UserInputCommands(),
-                               ScreenshotCommands(), RealTimeCommands()},
-                              {HostPrintCommands(), ProcessPrintCommands()}};
+                               ScreenshotCommands(), DialogScenarioCommands(), WineDialogCommands(),
+                               RealTimeCommands()},
+                              {HostPrintCommands(), ProcessPrintCommands(), DialogPrintCommands()}};
     int rc = RunScenario(argv[1], stdout, language);
     driver.Close();
     return rc;

@@ -94,10 +94,10 @@ struct Capture {
     bool written = false;
 };
 
-Capture CaptureScreen(const std::string& path) {
+Capture CaptureArea(const std::string& path, int left, int top, int width, int height) {
     Capture c;
-    c.width = GetSystemMetrics(SM_CXSCREEN);
-    c.height = GetSystemMetrics(SM_CYSCREEN);
+    c.width = width;
+    c.height = height;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     BITMAPINFO info = {};
@@ -106,7 +106,7 @@ Capture CaptureScreen(const std::string& path) {
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (bitmap && bits) {
         HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, c.width, c.height, screen, 0, 0, SRCCOPY);
+        BitBlt(memory, 0, 0, c.width, c.height, screen, left, top, SRCCOPY);
         GdiFlush();
         std::size_t stride = (std::size_t(c.width) * 3 + 3) & ~std::size_t(3);
         std::vector<std::uint8_t> pixels(static_cast<std::uint8_t*>(bits),
@@ -129,6 +129,10 @@ Capture CaptureScreen(const std::string& path) {
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return c;
+}
+
+Capture CaptureScreen(const std::string& path) {
+    return CaptureArea(path, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
 }
 
 std::string ScreenshotPath(const std::string& name) {
@@ -234,4 +238,11 @@ const ScenarioCommand kScreenshotCommands[] = {
 
 ScenarioTable ScreenshotCommands() {
     return {kScreenshotCommands, int(sizeof kScreenshotCommands / sizeof kScreenshotCommands[0])};
+}
+
+bool CaptureScreenArea(const std::string& name, int left, int top, int width, int height, bool* blank) {
+    if (width <= 0 || height <= 0) return false;
+    Capture c = CaptureArea(ScreenshotPath(name), left, top, width, height);
+    *blank = c.colours <= 1;
+    return c.written;
 }

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "win_dialogs.h"
+
 namespace {
 
 constexpr char kModuleKey[] = "SOFTWARE\\Microsoft\\Microsoft Games\\Flight Simulator\\9.0\\Skyvane";
@@ -23,6 +25,9 @@ HHOOK g_cbtHook;
 // The host's window procedure: all it needs to tell is what arrived.
 LRESULT CALLBACK HostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     g_received.push_back(ReceivedMessage{hwnd, message});
+    // The module's dialogs send this as they open; like the simulator, the
+    // host does not open its system menu for it.
+    if (message == WM_NCLBUTTONDOWN && wParam == HTSYSMENU) return NoteSystemMenuClick(), 0;
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
@@ -65,16 +70,16 @@ void AnswerFileDialogNow(HWND dialog) {
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
 }
 
-// Modal dialogs of class #32770 on this thread are answered at once, as a
-// user would: a file dialog as above; a file dialog's own question (replace
-// the file?) with Yes; any other message box has its text noted and OK
-// pressed.
+// Modal dialogs of class #32770 on this thread, other than the module's
+// own (which the script drives), are answered at once, as a user would: a
+// file dialog as above; a file dialog's own question (replace the file?)
+// with Yes; any other message box has its text noted and OK pressed.
 LRESULT CALLBACK DialogWatch(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE) {
         HWND dialog = reinterpret_cast<HWND>(wParam);
         char className[32] = {};
         GetClassNameA(dialog, className, sizeof className);
-        if (std::strcmp(className, "#32770") == 0) {
+        if (std::strcmp(className, "#32770") == 0 && !ClaimModuleDialog(dialog)) {
             HWND owner = GetWindow(dialog, GW_OWNER);
             if (IsFileDialog(dialog)) {
                 AnswerFileDialogNow(dialog);
@@ -264,10 +269,12 @@ bool WinDriver::PumpOne(QueuedDelivery* taken) {
 }
 
 // Time passes on fs9host's clock, which the module reads, and for the
-// aircraft; nothing sleeps.
+// aircraft; nothing sleeps, except inside a dialog of the module, whose
+// loop goes on for that long (its timers are the system's).
 void WinDriver::Wait(std::uint32_t ms) {
     HostClockMs() += ms;
     hostsim::Fly(ms / 1000.0);
+    WaitInDialog(ms);
 }
 
 HostMenu WinDriver::MenuBar(HostWindow window) {

@@ -5,7 +5,9 @@
 // users must not need MinGW runtime DLLs beside the module. So this checks:
 // the PE header (machine, PE32 or PE32+, DLL bit); that the only exported
 // names are those two; that every imported DLL is a Windows system DLL; and
-// the bytes of both records, with Linkage's entry addresses in code.
+// the bytes of both records, with Linkage's entry addresses in code; and
+// the dialog templates in the resources against their table
+// (dialog_table.cpp).
 //
 // The file is untrusted: every read is bounds-checked, and a truncated or
 // malformed file gives a FAIL line, never a crash.
@@ -23,6 +25,8 @@
 #include <utility>
 #include <vector>
 
+#include "dialog_table.h"
+
 namespace {
 
 using u8 = std::uint8_t;
@@ -38,11 +42,14 @@ constexpr u16 kFileDll = 0x2000;
 constexpr u32 kSectionExecute = 0x20000000;
 constexpr u32 kDirExport = 0;
 constexpr u32 kDirImport = 1;
+constexpr u32 kDirResource = 2;
 constexpr u32 kDirDelayImport = 13;
 constexpr u64 kMaxFileSize = 64u << 20;  // far above any real module
 constexpr u32 kMaxExportNames = 1024;
 constexpr u32 kMaxImportDlls = 1024;
 constexpr u64 kMaxNameLength = 512;
+constexpr u32 kMaxResourceEntries = 4096;
+constexpr u32 kResourceTypeDialog = 5;
 
 // A structural fault: parsing cannot go on.
 struct Malformed {
@@ -398,6 +405,59 @@ void checkLinkage(const Bytes& b, const Pe& pe, u32 rva, Report& r) {
     checkEntry(pe, "deinit", deinit, r);
 }
 
+// [SECTION] Dialog templates in the resource tree: type, then name, then
+// language; entries with the high bit set lead to a subdirectory.
+
+struct ResourceEntry {
+    u32 id;      // 0xFFFFFFFF for a named entry
+    u32 offset;  // from the start of the resource tree
+    bool directory;
+};
+
+std::vector<ResourceEntry> resourceEntries(const Bytes& b, const Pe& pe, u32 root, u32 offset) {
+    u64 dir = fileOffset(b, pe, u64{root} + offset, 16, "resource directory");
+    u32 count = u32{b.u16At(dir + 12, "resource directory")} + b.u16At(dir + 14, "resource directory");
+    if (count > kMaxResourceEntries) throw Malformed{"resource directory with " + std::to_string(count) + " entries"};
+    std::vector<ResourceEntry> out;
+    for (u32 i = 0; i < count; ++i) {
+        u64 e = fileOffset(b, pe, u64{root} + offset + 16 + u64{i} * 8, 8, "resource entry");
+        u32 name = b.u32At(e, "resource entry");
+        u32 target = b.u32At(e + 4, "resource entry");
+        out.push_back({(name & 0x80000000u) ? 0xFFFFFFFFu : name, target & 0x7FFFFFFFu, (target & 0x80000000u) != 0});
+    }
+    return out;
+}
+
+std::vector<FoundDialog> readDialogs(const Bytes& b, const Pe& pe) {
+    std::vector<FoundDialog> found;
+    DataDir d = pe.dir(kDirResource);
+    if (d.rva == 0) return found;
+    for (const ResourceEntry& type : resourceEntries(b, pe, d.rva, 0)) {
+        if (type.id != kResourceTypeDialog || !type.directory) continue;
+        for (const ResourceEntry& name : resourceEntries(b, pe, d.rva, type.offset)) {
+            if (!name.directory) continue;
+            for (const ResourceEntry& language : resourceEntries(b, pe, d.rva, name.offset)) {
+                if (language.directory) continue;
+                u64 entry = fileOffset(b, pe, u64{d.rva} + language.offset, 16, "resource data entry");
+                u32 rva = b.u32At(entry, "resource data entry");
+                u32 size = b.u32At(entry + 4, "resource data entry");
+                u64 at = fileOffset(b, pe, rva, size, "dialog template");
+                FoundDialog f{int(name.id), {}};
+                for (u64 k = 0; k < size; ++k) f.bytes.push_back(b.at(at + k));
+                found.push_back(std::move(f));
+            }
+        }
+    }
+    return found;
+}
+
+void checkDialogs(const Bytes& b, const Pe& pe, Report& r) {
+    std::vector<std::string> facts, failures;
+    CheckDialogTemplates(readDialogs(b, pe), &facts, &failures);
+    for (const std::string& fact : facts) r.fact(fact);
+    for (std::string& failure : failures) r.fail(std::move(failure));
+}
+
 void checkFile(const char* path, bool wantAmd64, Report& r) {
     std::vector<u8> data;
     std::string why;
@@ -412,6 +472,7 @@ void checkFile(const char* path, bool wantAmd64, Report& r) {
     checkImports(b, pe, r);
     if (importTable != 0) checkImportTable(b, pe, importTable, r);
     if (linkage != 0) checkLinkage(b, pe, linkage, r);
+    checkDialogs(b, pe, r);
 }
 
 int usage() {

@@ -199,6 +199,28 @@ static bool Print(Scenario& s, const Args& args) {
 
 static const ScenarioCommand kPrint = {"print", 1, -1, Print, "print WHAT [ARGS]"};
 
+// The script being run and its tables, for the lines a modal dialog runs
+// inside its own loop; a script error there ends the whole run.
+static Scenario* g_scenario;
+static std::vector<ScenarioTable> g_tables;
+static bool g_failed;
+
+static bool RunLines(Scenario& s, bool (*done)(void*), void* context) {
+    Args words;
+    while (s.next < s.lines.size() && !g_failed) {
+        if (done && done(context)) return true;
+        s.lineNumber = int(s.next) + 1;
+        const std::string& line = s.lines[s.next++];
+        if (!Tokenise(s, line, &words) || (!words.empty() && !RunCommand(s, g_tables, words))) g_failed = true;
+        std::fflush(s.out);
+    }
+    return !g_failed;
+}
+
+bool ContinueScenario(bool (*done)(void*), void* context) {
+    return g_scenario && RunLines(*g_scenario, done, context);
+}
+
 int RunScenario(const std::string& path, std::FILE* out, const ScenarioLanguage& language) {
     Scenario s{out, path, 0, {}, 0};
     std::ifstream file;
@@ -214,16 +236,11 @@ int RunScenario(const std::string& path, std::FILE* out, const ScenarioLanguage&
     for (std::string line; std::getline(*in, line);) s.lines.push_back(line);
 
     g_language = &language;
-    std::vector<ScenarioTable> tables = language.commands;
-    tables.push_back(ScenarioTable{&kPrint, 1});
-    Args words;
-    while (s.next < s.lines.size()) {
-        s.lineNumber = int(s.next) + 1;
-        const std::string& line = s.lines[s.next++];
-        if (!Tokenise(s, line, &words)) return 2;
-        if (words.empty()) continue;
-        if (!RunCommand(s, tables, words)) return 2;
-        std::fflush(out);
-    }
-    return 0;
+    g_tables = language.commands;
+    g_tables.push_back(ScenarioTable{&kPrint, 1});
+    g_scenario = &s;
+    g_failed = false;
+    bool ok = RunLines(s, nullptr, nullptr);
+    g_scenario = nullptr;
+    return ok ? 0 : 2;
 }

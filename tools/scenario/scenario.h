@@ -56,6 +56,10 @@ struct ScenarioLanguage {
 // Run a script ("-" reads standard input); returns the process exit code
 // (0 ok, 2 script error).
 int RunScenario(const std::string& path, std::FILE* out, const ScenarioLanguage& language);
+// Run the next lines of the script being run until done(context) answers
+// true or the script ends: the host calls it from inside a modal dialog's
+// loop, where the lines act as the user. False after a script error.
+bool ContinueScenario(bool (*done)(void*), void* context);
 
 // Helpers for command implementations.
 bool ScenarioError(Scenario& s, const char* format, ...)

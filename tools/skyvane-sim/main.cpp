@@ -8,6 +8,7 @@
 
 #include "hostsim/host_process.h"
 #include "hostsim/hostsim.h"
+#include "dialog_driver.h"
 #include "scenario.h"
 #include "sim_driver.h"
 
@@ -30,6 +31,8 @@ ScenarioTable TrafficScenarioCommands();
 ScenarioTable TrafficPrintCommands();
 ScenarioTable SoundScenarioCommands();
 ScenarioTable SoundPrintCommands();
+ScenarioTable SimDialogPrintCommands();
+void InstallSimDialogs();
 ScenarioTable HeadTrackScenarioCommands();
 ScenarioTable HeadTrackPrintCommands();
 
@@ -67,16 +70,17 @@ int main(int argc, char** argv) {
 
     SimDriver driver;
     SetHost(&driver);
+    InstallSimDialogs();
     ScenarioLanguage language{
         {HostScenarioCommands(), ProcessScenarioCommands(), UserInputCommands(), ModuleScenarioCommands(),
          CameraScenarioCommands(),
          MapScenarioCommands(), PilotScenarioCommands(), CommandScenarioCommands(),
          InputScenarioCommands(), JoystickScenarioCommands(), WalkerScenarioCommands(),
-         TrafficScenarioCommands(), SoundScenarioCommands(), HeadTrackScenarioCommands()},
+         TrafficScenarioCommands(), SoundScenarioCommands(), DialogScenarioCommands(), HeadTrackScenarioCommands()},
         {HostPrintCommands(), ModulePrintCommands(), ProcessPrintCommands(), CameraPrintCommands(),
          PilotPrintCommands(), CommandPrintCommands(), InputPrintCommands(),
          JoystickPrintCommands(), WalkerPrintCommands(), TrafficPrintCommands(),
-         SoundPrintCommands(), HeadTrackPrintCommands()}};
+         SoundPrintCommands(), DialogPrintCommands(), SimDialogPrintCommands(), HeadTrackPrintCommands()}};
     int rc = RunScenario(script, stdout, language);
     if (keep) {
         std::fprintf(stderr, "drives kept in %s\n", root.c_str());

@@ -7,6 +7,7 @@
 
 #include "hostsim/host_process.h"
 #include "hostsim/hostsim.h"
+#include "hostsim/sim_dialogs.h"
 #include "shell/module_exports.h"
 #include "shell/settings.h"
 
@@ -78,10 +79,11 @@ bool SimDriver::PumpOne(QueuedDelivery* taken) {
     return true;
 }
 
-// Time passes for the aircraft too.
+// Time passes for the aircraft too, and an open dialog's timers fire.
 void SimDriver::Wait(std::uint32_t ms) {
     hostsim::Get().clockMs += ms;
     hostsim::Fly(ms / 1000.0);
+    hostsim::RunDialogTimers();
 }
 
 HostMenu SimDriver::MenuBar(HostWindow window) {
