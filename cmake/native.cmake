@@ -7,8 +7,10 @@ add_library(skyvane_hostsim STATIC
     hostsim/hostsim.cpp
     hostsim/host_process.cpp
     hostsim/sim_joysticks.cpp
+    hostsim/sim_files.cpp
     src/platform/sim/platform_sim.cpp
     src/platform/sim/joystick_sim.cpp
+    src/platform/sim/files_sim.cpp
 )
 target_include_directories(skyvane_hostsim PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
 target_compile_options(skyvane_hostsim PRIVATE ${SKYVANE_WARNINGS})

@@ -3,6 +3,7 @@ add_library(Skyvane2004 SHARED
     ${SKYVANE_CORE_SOURCES}
     src/platform/win32/platform_win32.cpp
     src/platform/win32/directinput_win32.cpp
+    src/platform/win32/files_win32.cpp
     src/platform/win32/dllmain.cpp
     src/platform/win32/Skyvane2004.def
 )

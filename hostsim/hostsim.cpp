@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "hostsim/sim_files.h"
 #include "hostsim/sim_joysticks.h"
 #include "shell/lifecycle.h"
 
@@ -30,6 +31,7 @@ void Reset(const std::string& root) {
     g_host.clockMs = 600000;  // the machine has been up for ten minutes
     MakeParentFolders(g_host.modulePath);
     ResetJoysticks();
+    ResetFiles();
 }
 
 std::string RealPath(const std::string& windowsPath) {
@@ -45,6 +47,7 @@ std::string RealPath(const std::string& windowsPath) {
 }
 
 void MakeParentFolders(const std::string& windowsPath) {
+    if (MemoryFilesOn()) return;  // memory files need no folders
     std::string real = RealPath(windowsPath);
     for (std::size_t i = g_host.root.size() + 1; i < real.size(); i++) {
         if (real[i] != '/') continue;

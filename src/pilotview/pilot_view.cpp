@@ -10,23 +10,14 @@
 #include <cstdint>
 #include <numbers>
 
+#include "camera/angle_fold.h"
 #include "camera/geometry.h"
 #include "host/host_access.h"
 
 // [SECTION] Small operations
 
-// Beyond this the loops below would run long (a head turned round many
-// times); fmod is exact, so the result is the same as the loops'.
-static constexpr double kWrapLoopLimit = 360.0 * 64.0;
-
 double WrapAngle360(double a) {
-    if (std::fabs(a) > kWrapLoopLimit) {
-        double r = std::fmod(a, 360.0);
-        a = r != 0.0 ? r : (a > 0.0 ? 360.0 : 0.0);
-    }
-    while (a < 0.0) a += 360.0;
-    while (a > 360.0) a -= 360.0;
-    return a;
+    return FoldDownTo360(FoldUpFromNegative(a));
 }
 
 double AngleDifference(double a, double b) {
@@ -114,10 +105,15 @@ static std::uint32_t MatrixOffset(int row, int column) {
     return kViewMatrix + 16u * std::uint32_t(row) + 4u * std::uint32_t(column);
 }
 
+// An element that is not a finite number counts as 0, as a host variable
+// does: adopted, it would leave NaN in the head angles for good.
 static Mat3 ReadMatrix(const HostView& view) {
     Mat3 r{};
     for (int i = 0; i < 3; i++) {
-        for (int j = 0; j < 3; j++) r.m[i][j] = ViewGet<float>(view, MatrixOffset(i, j));
+        for (int j = 0; j < 3; j++) {
+            float element = ViewGet<float>(view, MatrixOffset(i, j));
+            r.m[i][j] = std::isfinite(element) ? element : 0.0f;
+        }
     }
     return r;
 }

@@ -198,12 +198,6 @@ void PlatRegCloseKey(PlatRegKey key) {
     if (index > 0 && index <= open.size()) open[index - 1].clear();
 }
 
-// [SECTION] Files
-
-std::FILE* PlatFileOpen(const char* path, const char* mode) {
-    return std::fopen(hostsim::RealPath(path).c_str(), mode);
-}
-
 // [SECTION] Host memory and host calls
 
 int PlatHostReadable(HostAddr addr, std::uint32_t size) {
