@@ -18,6 +18,12 @@ target_link_libraries(skyvane_hostsim PUBLIC skyvane_core)
 # The core and its seam call into each other.
 target_link_libraries(skyvane_core PUBLIC skyvane_hostsim)
 
+if(SKYVANE_FUZZ)
+  # The fuzz build is the core, the substitute host and the harnesses.
+  add_subdirectory(fuzz)
+  return()
+endif()
+
 add_subdirectory(tools/skyvane-sim)
 add_subdirectory(tools/pecheck)
 

@@ -52,14 +52,15 @@ int CloseReading(void* cookie) {
 // Written bytes go into the memory file (or nowhere, on a full disk) as they
 // come, as a real file grows.
 struct Writing {
-    std::string key;  // empty: a real file, whose bytes go nowhere
+    bool memory;      // else a real file on a full disk, whose bytes go nowhere
+    std::string key;  // of the memory file
     bool fails;
 };
 
 ssize_t WritePiece(void* cookie, const char* buf, std::size_t size) {
     Writing* w = static_cast<Writing*>(cookie);
     if (w->fails) return 0;  // fopencookie's way of saying it failed
-    if (!w->key.empty()) g_files[w->key].append(buf, size);
+    if (w->memory) g_files[w->key].append(buf, size);
     return ssize_t(size);
 }
 
@@ -73,9 +74,9 @@ std::FILE* OpenReading(const std::string& bytes) {
     return fopencookie(new Reading{bytes, 0}, "rb", io);
 }
 
-std::FILE* OpenWriting(const std::string& key, bool fails) {
+std::FILE* OpenWriting(bool memory, const std::string& key, bool fails) {
     cookie_io_functions_t io = {nullptr, WritePiece, nullptr, CloseWriting};
-    return fopencookie(new Writing{key, fails}, "wb", io);
+    return fopencookie(new Writing{memory, key, fails}, "wb", io);
 }
 
 bool Writes(const char* mode) {
@@ -134,7 +135,7 @@ std::FILE* OpenFile(const std::string& windowsPath, const char* mode) {
     if (g_memory) {
         if (Writes(mode)) {
             g_files[key].clear();
-            return OpenWriting(key, g_diskFull);
+            return OpenWriting(true, key, g_diskFull);
         }
         auto it = g_files.find(key);
         return it == g_files.end() ? nullptr : OpenReading(it->second);
@@ -143,7 +144,7 @@ std::FILE* OpenFile(const std::string& windowsPath, const char* mode) {
     if (file && g_diskFull && Writes(mode)) {
         // Emptied, and nothing more reaches it.
         std::fclose(file);
-        return OpenWriting("", true);
+        return OpenWriting(false, "", true);
     }
     return file;
 }

@@ -12,6 +12,7 @@
 #include "files/file_replace.h"
 #include "files/number_text.h"
 #include "files/text_file.h"
+#include "files/view_file.h"
 #include "hostsim/sim_files.h"
 #include "input/key_bindings.h"
 #include "shell/settings.h"
@@ -296,6 +297,43 @@ TEST(SettingsRoundTrip, ThroughTheRegistryNothingFallsBackToItsDefault) {
     EXPECT_EQ(second.ApproachViewX, DBL_MAX);
     EXPECT_EQ(second.TowerHeight, first.TowerHeight);
     EXPECT_GT(second.TowerHeight, 9e249);
+}
+
+}  // namespace
+
+namespace {
+
+// [SECTION] Reproducers of what the fuzz harnesses found
+
+// A preset of huge values writes lines of over 2,000 characters; each still
+// ends, so the presets after it come back (found by view_file_fuzz: the
+// whole line went through one 1023-character print and lost its line end).
+TEST(FuzzFindings, HugePresetsKeepTheirLineEnds) {
+    TestHost host;
+    ClearViewPresets();
+    g_viewPresets[3] = ViewPreset{0, {1e300, -1e300, 1e300}, {1e300, 1e300, -1e300}, 1e300};
+    g_viewPresets[4] = ViewPreset{1, {1.5, 2.5, 3.5}, {4.5, 5.5, 6.5}, 7.5};
+    SaveViewFile("C:\\FS9\\huge.skv");
+    const std::string text = host.ReadFile("C:\\FS9\\huge.skv");
+    std::size_t lines = 0;
+    for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos; at += 2) lines++;
+    EXPECT_EQ(lines, 10u);
+    EXPECT_NE(text.find("\r\nView.4=1,1.5000,2.5000,3.5000,4.5000,5.5000,6.5000,7.5000\r\n"), std::string::npos);
+    ClearViewPresets();
+    LoadViewFile("C:\\FS9\\huge.skv");
+    EXPECT_EQ(g_viewPresets[4].kind, 1);
+    EXPECT_EQ(g_viewPresets[4].zoom, 7.5);
+}
+
+// A registry value of no bytes at all reads as empty text, 0 (found by
+// settings_fuzz in the substitute host's registry).
+TEST(FuzzFindings, AnEmptyRegistryValueReadsAsZero) {
+    TestHost host;
+    hostsim::CreateRegKey(kSettingsKey).values.push_back(hostsim::RegValue{"FlyByDuration", {}});
+    MainState state{};
+    SetDefaultSettings(&state);
+    LoadSettings(&state);
+    EXPECT_EQ(state.FlyByDuration, 0);
 }
 
 }  // namespace
