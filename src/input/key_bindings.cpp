@@ -143,14 +143,17 @@ void ParseEntry(char* entry, KeyBinding* binding) {
         while (IsSeparator(*p) || *p == ',') p++;
         const unsigned char* start = p;
         if (*p == '=') {
+            // No keyword or key name is "=": its own code, without the
+            // table walk (a value of a thousand '=' costs no more than one).
             p++;
+            binding->keyCode = '=';
         } else {
             while (!EndsPart(*p)) p++;
+            std::size_t size = std::size_t(p - start);
+            std::memcpy(word, start, size);
+            word[size] = 0;
+            ApplyValueWord(word, binding);
         }
-        std::size_t size = std::size_t(p - start);
-        std::memcpy(word, start, size);
-        word[size] = 0;
-        ApplyValueWord(word, binding);
         if (*p == 0) break;
     }
 }

@@ -26,6 +26,7 @@ ScenarioTable InputScenarioCommands();
 ScenarioTable InputPrintCommands();
 ScenarioTable JoystickScenarioCommands();
 ScenarioTable JoystickPrintCommands();
+ScenarioTable ReliabilityScenarioCommands();
 
 static int Usage() {
     std::fprintf(stderr, "usage: skyvane-sim [--keep] SCRIPT.scn|-\n");
@@ -64,7 +65,7 @@ int main(int argc, char** argv) {
     ScenarioLanguage language{
         {HostScenarioCommands(), ModuleScenarioCommands(), ProcessScenarioCommands(), CameraScenarioCommands(),
          MapScenarioCommands(), PilotScenarioCommands(), CommandScenarioCommands(),
-         InputScenarioCommands(), JoystickScenarioCommands()},
+         InputScenarioCommands(), JoystickScenarioCommands(), ReliabilityScenarioCommands()},
         {HostPrintCommands(), ModulePrintCommands(), ProcessPrintCommands(), CameraPrintCommands(),
          PilotPrintCommands(), CommandPrintCommands(), InputPrintCommands(),
          JoystickPrintCommands()}};
