@@ -297,8 +297,16 @@ static void AdoptSpotView(HostgateContext* g, const HostView& host) {
     if (std::fabs(g->spotDistance - length) > 0.2) g->spotDistance = length;
 }
 
-// Take the host's eye, head and zoom; the head moves by what the host's view
-// turned since the previous frame, so its own angle range is kept.
+// A head angle moves by what the host's view turned since the previous frame,
+// so its own angle range is kept; one lost to NaN or an infinity (a zoom of
+// 0 in the host's record divides the mouse's motion by 0) starts again from
+// the host's angle.
+static double AdoptAngle(double head, double host, double previous) {
+    double adopted = head + AngleDifference(host, previous);
+    return std::isfinite(adopted) ? adopted : host;
+}
+
+// Take the host's eye, head and zoom.
 static void AdoptHostView(HostgateContext* g, const PilotFrame& f) {
     const HostView& host = f.host;
     g->savedView = host;
@@ -313,9 +321,9 @@ static void AdoptHostView(HostgateContext* g, const PilotFrame& f) {
                     ViewGet<std::int16_t>(host, kViewEyeOffset + 2 * axis);
         *eye[axis] = words / 256.0;
     }
-    g->headPitch += AngleDifference(pitch, g->prevHead[0]);
-    g->headHeading += AngleDifference(heading, g->prevHead[1]);
-    g->headBank += AngleDifference(0.0, g->prevHead[2]);
+    g->headPitch = AdoptAngle(g->headPitch, pitch, g->prevHead[0]);
+    g->headHeading = AdoptAngle(g->headHeading, heading, g->prevHead[1]);
+    g->headBank = AdoptAngle(g->headBank, 0.0, g->prevHead[2]);
     g->zoom = ViewGet<std::int16_t>(host, kViewZoom) / 64.0;
     HoldTargetsAtCurrent(g);
     g->zoomTarget = g->zoom;

@@ -317,3 +317,43 @@ TEST(HostileMouse, ACursorJumpAcrossTheWholeRangeTurnsTheHeadByItsFullLength) {
 }
 
 }  // namespace
+
+namespace {
+
+// A head lost to an infinity (a zoom word of 0 in the host's record divides
+// the mouse's motion by 0) comes back when the host's view is taken over
+// (before, it stayed NaN for the rest of the session).
+TEST(HostileMouse, AHeadLostToAZeroZoomComesBackWithTheHostsView) {
+    TestHost host;
+    HostgateContext g{};
+    LocateHostModules(&g);
+    g.frameDelta = 0.05;
+    const HostAddr view = hostsim::ViewAddress(3);
+    const std::int16_t zeroZoom = 0;
+    hostsim::Write(view + kViewZoom, &zeroZoom, sizeof zeroZoom);
+    ASSERT_EQ(UpdatePilotView(&g, 1), 1);
+    ASSERT_EQ(g.zoom, 0.0);
+    g.mouseLookOn = 1;
+    hostsim::TheScreen().cursorX = 100, hostsim::TheScreen().cursorY = 100;
+    ASSERT_EQ(InterpretInput(&g, host.child, kMsgMouseMove, 0, 0), 1);
+    hostsim::TheScreen().cursorX = 110;
+    ASSERT_EQ(InterpretInput(&g, host.child, kMsgMouseMove, 0, 0), 1);
+    EXPECT_FALSE(std::isfinite(g.headHeading));
+    // The matrix written from it is NaN, which never equals itself: the next
+    // frame takes the host's view over and the head is a number again.
+    ASSERT_EQ(UpdatePilotView(&g, 1), 1);
+    EXPECT_TRUE(std::isfinite(g.headHeading) && std::isfinite(g.headPitch));
+
+    // The user turns the view with the host's own controls: heading 90 (the
+    // forward axis turned to +x), zoom 1.
+    const float turned[3][3] = {{0.0f, 0.0f, -1.0f}, {0.0f, 1.0f, 0.0f}, {1.0f, 0.0f, 0.0f}};
+    for (int i = 0; i < 3; i++) hostsim::Write(view + kViewMatrix + 16 * i, turned[i], sizeof turned[i]);
+    const std::int16_t zoom = 64;
+    hostsim::Write(view + kViewZoom, &zoom, sizeof zoom);
+    ASSERT_EQ(UpdatePilotView(&g, 1), 1);
+    EXPECT_NEAR(g.headHeading, 90.0, 1e-4);
+    EXPECT_EQ(g.headPitch, 0.0);
+    EXPECT_EQ(g.zoom, 1.0);
+}
+
+}  // namespace
