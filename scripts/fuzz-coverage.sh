@@ -31,8 +31,9 @@ for name in "${names[@]}"; do
       >/dev/null 2>&1
   llvm-profdata merge -sparse "$profile/run.profraw" -o "$profile/run.profdata"
   echo "== $name ($(ls "build/fuzz/corpus/$name" "fuzz/corpus/$name" | grep -vc ':$\|^$') inputs)"
-  # Files of src/ with at least one line run: lines, lines missed, line coverage.
+  # Files of src/ with at least one line run. llvm-cov's columns: name,
+  # regions (3), functions (3), lines, missed lines, line coverage, branches (3).
   llvm-cov report "$harness" -instr-profile="$profile/run.profdata" "$PWD/src" 2>/dev/null |
-      awk '$1 ~ /^src|\/src\// && $(NF-2) != "0.00%" && $(NF-2) != "-" {
-             split($1, p, "src/"); printf "  %-36s %6s lines %6s missed %8s\n", "src/" p[2], $(NF-3+1-2), $(NF-2+1-2), $(NF-2) }'
+      awk 'NF == 13 && $1 != "Filename" && $1 != "TOTAL" && $10 != "0.00%" {
+             printf "  %-36s %5d of %5d lines  %7s\n", $1, $8 - $9, $8, $10 }'
 done
