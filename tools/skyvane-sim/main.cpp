@@ -33,6 +33,7 @@ ScenarioTable SoundScenarioCommands();
 ScenarioTable SoundPrintCommands();
 ScenarioTable SimDialogPrintCommands();
 void InstallSimDialogs();
+ScenarioTable ReliabilityScenarioCommands();
 
 static int Usage() {
     std::fprintf(stderr, "usage: skyvane-sim [--keep] SCRIPT.scn|-\n");
@@ -74,7 +75,8 @@ int main(int argc, char** argv) {
          CameraScenarioCommands(),
          MapScenarioCommands(), PilotScenarioCommands(), CommandScenarioCommands(),
          InputScenarioCommands(), JoystickScenarioCommands(), WalkerScenarioCommands(),
-         TrafficScenarioCommands(), SoundScenarioCommands(), DialogScenarioCommands()},
+         TrafficScenarioCommands(), SoundScenarioCommands(), DialogScenarioCommands(),
+         ReliabilityScenarioCommands()},
         {HostPrintCommands(), ModulePrintCommands(), ProcessPrintCommands(), CameraPrintCommands(),
          PilotPrintCommands(), CommandPrintCommands(), InputPrintCommands(),
          JoystickPrintCommands(), WalkerPrintCommands(), TrafficPrintCommands(),
