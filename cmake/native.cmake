@@ -33,19 +33,29 @@ add_library(skyvane_hostsim STATIC
     hostsim/sim_objects.cpp
     hostsim/sim_traffic.cpp
     hostsim/sim_sound.cpp
+    hostsim/sim_files.cpp
     src/platform/sim/platform_sim.cpp
     src/platform/sim/joystick_sim.cpp
     src/platform/sim/host_calls_sim.cpp
     src/platform/sim/sound_sim.cpp
     src/platform/sim/mmio_sim.cpp
     src/platform/sim/dialogs_sim.cpp
+    src/platform/sim/files_sim.cpp
     src/platform/sim/net_sim.cpp
 )
 target_include_directories(skyvane_hostsim PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
 target_compile_options(skyvane_hostsim PRIVATE ${SKYVANE_WARNINGS})
 target_link_libraries(skyvane_hostsim PUBLIC skyvane_core skyvane_simdialogs)
-# The core and its seam call into each other.
+# The core and its seam call into each other: the linker goes over the
+# pair more than once.
 target_link_libraries(skyvane_core PUBLIC skyvane_hostsim)
+set_target_properties(skyvane_core skyvane_hostsim PROPERTIES LINK_INTERFACE_MULTIPLICITY 3)
+
+if(SKYVANE_FUZZ)
+  # The fuzz build is the core, the substitute host and the harnesses.
+  add_subdirectory(fuzz)
+  return()
+endif()
 
 add_subdirectory(tools/skyvane-sim)
 add_subdirectory(tools/pecheck)

@@ -8,6 +8,7 @@ add_library(Skyvane2004 SHARED
     src/platform/win32/host_calls_win32.cpp
     src/platform/win32/sound_win32.cpp
     src/platform/win32/dialogs_win32.cpp
+    src/platform/win32/files_win32.cpp
     src/platform/win32/net_win32.cpp
     src/platform/win32/dllmain.cpp
     src/resources/Skyvane2004.rc

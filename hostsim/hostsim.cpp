@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "hostsim/sim_dialogs.h"
+#include "hostsim/sim_files.h"
 #include "hostsim/sim_joysticks.h"
 #include "hostsim/sim_sound.h"
 #include "shell/lifecycle.h"
@@ -37,6 +38,7 @@ void Reset(const std::string& root) {
     ReleaseEffectSoundBank();
     ResetSound();
     ResetDialogs();
+    ResetFiles();
 }
 
 std::string RealPath(const std::string& windowsPath) {
@@ -52,6 +54,7 @@ std::string RealPath(const std::string& windowsPath) {
 }
 
 void MakeParentFolders(const std::string& windowsPath) {
+    if (MemoryFilesOn()) return;  // memory files need no folders
     std::string real = RealPath(windowsPath);
     for (std::size_t i = g_host.root.size() + 1; i < real.size(); i++) {
         if (real[i] != '/') continue;

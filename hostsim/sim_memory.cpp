@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "hostsim/host_process.h"
 #include "hostsim/sim_objects.h"
@@ -20,23 +21,41 @@ static constexpr std::uint32_t kPageCount = 1u << (32 - kPageBits);
 
 // One pointer per page of the 4 GiB space; a page exists once committed.
 static std::unique_ptr<std::uint8_t[]> g_pages[kPageCount];
+// Pages committed since the last reset, so that a reset (once per fuzz run)
+// need not visit the million page slots; and pages given back, kept for the
+// next commit (a fresh allocation each run is slow under the sanitizers).
+static std::vector<std::uint32_t> g_committed;
+static std::vector<std::unique_ptr<std::uint8_t[]>> g_spare;
+
+static void GiveBack(std::uint32_t p) {
+    if (g_pages[p]) g_spare.push_back(std::move(g_pages[p]));
+}
 
 void ResetMemory() {
-    for (auto& page : g_pages) page.reset();
+    for (std::uint32_t p : g_committed) GiveBack(p);
+    g_committed.clear();
 }
 
 void Commit(HostAddr addr, std::uint32_t size) {
     if (size == 0) return;
     std::uint64_t last = (std::uint64_t(addr) + size - 1) >> kPageBits;
     for (std::uint64_t p = addr >> kPageBits; p <= last && p < kPageCount; p++) {
-        if (!g_pages[p]) g_pages[p].reset(new std::uint8_t[kPageSize]());
+        if (g_pages[p]) continue;
+        if (g_spare.empty()) {
+            g_pages[p].reset(new std::uint8_t[kPageSize]);
+        } else {
+            g_pages[p] = std::move(g_spare.back());
+            g_spare.pop_back();
+        }
+        std::memset(g_pages[p].get(), 0, kPageSize);
+        g_committed.push_back(std::uint32_t(p));
     }
 }
 
 void Decommit(HostAddr addr, std::uint32_t size) {
     if (size == 0) return;
     std::uint64_t last = (std::uint64_t(addr) + size - 1) >> kPageBits;
-    for (std::uint64_t p = addr >> kPageBits; p <= last && p < kPageCount; p++) g_pages[p].reset();
+    for (std::uint64_t p = addr >> kPageBits; p <= last && p < kPageCount; p++) GiveBack(std::uint32_t(p));
 }
 
 bool Readable(HostAddr addr, std::uint32_t size) {

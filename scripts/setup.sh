@@ -15,6 +15,9 @@ want_cmd i686-w64-mingw32-g++ g++-mingw-w64-i686
 want_cmd x86_64-w64-mingw32-g++ g++-mingw-w64-x86-64
 want_file /usr/include/gtest/gtest.h libgtest-dev
 want_file /usr/include/benchmark/benchmark.h libbenchmark-dev
+# The fuzz preset: clang with libFuzzer (its runtime is a separate package).
+want_cmd clang++ clang
+compgen -G "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a" >/dev/null || need+=(libclang-rt-14-dev)
 # End-to-end tests: the 64-bit module under wine64 on a virtual X display.
 want_file /usr/lib/wine/wine64 wine64
 want_cmd Xvfb xvfb

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <numbers>
 
+#include "camera/angle_fold.h"
 #include "camera/approach.h"
 #include "camera/flyby.h"
 #include "camera/lookat_view.h"
@@ -86,9 +87,7 @@ static void ReadAircraft(AircraftSnapshot* a) {
     // Drift angle of the body velocity on top of the heading; 360 itself stays.
     Vec3 horizontal = {a->velocity.x, 0.0, a->velocity.z};
     double track = Bearing(Vec3{0.0, 0.0, 0.0}, horizontal) * kRadToDeg + a->heading;
-    while (track > 360.0) track -= 360.0;
-    while (track < 0.0) track += 360.0;
-    a->track = track;
+    a->track = FoldUpFromNegative(FoldDownTo360(track));
 
     a->position.latitude = latitudeDeg * kDegToRad;
     a->position.longitude = longitudeDeg * kDegToRad;

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "camera/angle_fold.h"
+
 namespace {
 constexpr double kPi = std::numbers::pi;
 }
@@ -89,12 +91,7 @@ double Intersect(const Plane& p, const Ray& r) {
 }
 
 double Wrap180(double degrees) {
-    // fmod is exact, as is each step of 360 in the loops for any angle they
-    // could finish, so reducing first changes no result; it only keeps huge
-    // input from spinning them (an infinity becomes NaN instead of a hang).
-    degrees = std::fmod(degrees, 360.0);
-    while (degrees < 0) degrees += 360.0;
-    while (degrees >= 360.0) degrees -= 360.0;
+    degrees = FoldDownBelow360(FoldUpFromNegative(degrees));
     if (degrees > 180.0) degrees -= 360.0;
     return degrees;
 }

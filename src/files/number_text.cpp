@@ -1,7 +1,9 @@
 // number_text.cpp - leading-number conversion and bounded text copies.
 #include "files/number_text.h"
 
+#include <cfloat>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 
@@ -41,8 +43,12 @@ double ParseLeadingDouble(const char* text) {
     if (!mantissa) return 0.0;
     // strtod would read "0x..." as hexadecimal; the decimal grammar stops after the 0.
     if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) return *start == '-' ? -0.0 : 0.0;
-    // From here strtod's decimal grammar is exactly ours.
-    return std::strtod(start, nullptr);
+    // From here strtod's decimal grammar is exactly ours. Beyond the double
+    // range it answers an infinity, which no file or registry text can hold
+    // again: saturate, as the integer reader does.
+    double value = std::strtod(start, nullptr);
+    if (std::isinf(value)) value = value > 0.0 ? DBL_MAX : -DBL_MAX;
+    return value;
 }
 
 int CopyText(char* dst, std::size_t size, const char* src) {

@@ -10,6 +10,8 @@ int ParseLeadingInt(const char* text);
 
 // Leading double: blanks, optional sign, digits with optional fraction and
 // exponent; 0 when there is none. Hex, "inf" and "nan" forms are not numbers.
+// A number beyond the double range ("1e999") saturates to the largest finite
+// double of its sign, so the result is always finite.
 double ParseLeadingDouble(const char* text);
 
 // Bounded copy: dst always ends with a zero; returns 1 when src fit whole.

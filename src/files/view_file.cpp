@@ -19,10 +19,15 @@ void ClearViewPresets() {
 void SaveViewFile(const char* path) {
     std::FILE* file = OpenTextFileForWriting(path);
     if (!file) return;
+    // "View.%d=%d,%.4f,%.4f,%.4f,%.4f,%.4f,%.4f,%.4f\n", a field at a time:
+    // a huge value takes over 300 characters, and a whole line could pass
+    // the 1023 that one TextPrintf writes, losing its line end.
     for (int i = 0; i < kViewPresetCount; i++) {
         const ViewPreset& p = g_viewPresets[i];
-        TextPrintf(file, "View.%d=%d,%.4f,%.4f,%.4f,%.4f,%.4f,%.4f,%.4f\n", i, p.kind, p.eye[0], p.eye[1],
-                   p.eye[2], p.head[0], p.head[1], p.head[2], p.zoom);
+        TextPrintf(file, "View.%d=%d", i, p.kind);
+        const double values[7] = {p.eye[0], p.eye[1], p.eye[2], p.head[0], p.head[1], p.head[2], p.zoom};
+        for (double value : values) TextPrintf(file, ",%.4f", value);
+        TextPrintf(file, "\n");
     }
     std::fclose(file);
 }

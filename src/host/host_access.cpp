@@ -10,12 +10,25 @@
 
 // [SECTION] Conversions
 
+// The low bits of trunc(value) as a 64-bit pattern, of which the callers keep
+// the low 32 or 16; modulus is 2^32 or 2^16.
+static std::uint64_t LowBits(double value, double modulus) {
+    // NaN fails both tests and goes on below.
+    if (value >= -9223372036854775808.0 && value < 9223372036854775808.0) {
+        return std::uint64_t(std::int64_t(value));
+    }
+    if (!std::isfinite(value)) return 0;
+    // Beyond 64 bits every double is a whole number, and fmod by a power of
+    // two is exact and keeps the sign: the remainder has the same low bits.
+    return std::uint64_t(std::int64_t(std::fmod(value, modulus)));
+}
+
 std::uint32_t HostLow32(double value) {
-    return std::uint32_t(std::uint64_t(std::int64_t(value)));
+    return std::uint32_t(LowBits(value, 4294967296.0));
 }
 
 std::uint16_t HostLow16(double value) {
-    return std::uint16_t(std::uint64_t(std::int64_t(value)));
+    return std::uint16_t(LowBits(value, 65536.0));
 }
 
 std::uint32_t HostAngle32(double degrees) {
@@ -55,7 +68,9 @@ void SendHostEvent(std::uint32_t eventId, std::uint32_t parameter) {
 double ReadHostVariableValue(HostVariableRequest* request, std::uint32_t id) {
     request->id = id;
     ReadHostVariable(request);
-    return request->value;
+    // A NaN or an infinity would stay in the pilot view's state for the rest
+    // of the session (head angles, latency offsets); it counts as 0.
+    return std::isfinite(request->value) ? request->value : 0.0;
 }
 
 // [SECTION] Module walk

@@ -44,11 +44,17 @@ int SyncHostFrame(HostgateContext* g);
 // has not given the module its table.
 void ReadHostVariable(HostVariableRequest* request);
 void SendHostEvent(std::uint32_t eventId, std::uint32_t parameter);
-// Read one host variable through a request record of the caller's.
+// Read one host variable through a request record of the caller's; a value
+// that is not finite (NaN, an infinity) reads as 0.
 double ReadHostVariableValue(HostVariableRequest* request, std::uint32_t id);
 
-// Conversions into the host's integers: truncation toward zero to 64 bits,
-// the low 32 or 16 bits stored.
+// Conversions into the host's integers, the one rule for every double the
+// module stores into a host integer: truncation toward zero, and the low 32
+// or 16 bits of that whole number stored (two's complement), as if the
+// integer were as wide as it needs to be; so -1 stores 0xFFFFFFFF and
+// 2^32 + 5 stores 5, also beyond the 64-bit range. NaN and the infinities
+// store 0. Every value that fits a 64-bit integer converts exactly as a
+// truncation to 64 bits would.
 std::uint32_t HostLow32(double value);
 std::uint16_t HostLow16(double value);
 // degrees / 360 x 4294967295, truncated, low 32 bits.

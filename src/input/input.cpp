@@ -164,7 +164,8 @@ int MouseMotion(HostgateContext* g) {
         g->lastCursorX = x, g->lastCursorY = y;
         return 1;
     }
-    const double dx = double(x - g->lastCursorX), dy = double(y - g->lastCursorY);
+    // In doubles: a jump across the whole int32 range does not fit an int32.
+    const double dx = double(x) - double(g->lastCursorX), dy = double(y) - double(g->lastCursorY);
     if (g->walkerActive) {
         g->walkerHeading += dx * 0.15 / g->zoom;
         g->walkerPitch += dy * 0.15 / g->zoom;

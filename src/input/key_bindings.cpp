@@ -11,6 +11,7 @@
 #include "files/number_text.h"
 #include "files/text_file.h"
 #include "input/key_names.h"
+#include "platform/platform_files.h"
 
 namespace {
 
@@ -49,6 +50,14 @@ struct WordReader {
             if (size == 0) return EOF;
         }
         return buffer[at];
+    }
+
+    // A UTF-8 byte-order mark, which some editors put at the start of
+    // every file they save, is not part of the first word.
+    void SkipByteOrderMark() {
+        static const unsigned char kMark[3] = {0xEF, 0xBB, 0xBF};
+        Peek();
+        if (size - at >= 3 && std::memcmp(buffer + at, kMark, 3) == 0) at += 3;
     }
 
     // The next word into word[kMaxWord + 1]; false at end of file. A word
@@ -134,45 +143,71 @@ void ParseEntry(char* entry, KeyBinding* binding) {
         while (IsSeparator(*p) || *p == ',') p++;
         const unsigned char* start = p;
         if (*p == '=') {
+            // No keyword or key name is "=": its own code, without the
+            // table walk (a value of a thousand '=' costs no more than one).
             p++;
+            binding->keyCode = '=';
         } else {
             while (!EndsPart(*p)) p++;
+            std::size_t size = std::size_t(p - start);
+            std::memcpy(word, start, size);
+            word[size] = 0;
+            ApplyValueWord(word, binding);
         }
-        std::size_t size = std::size_t(p - start);
-        std::memcpy(word, start, size);
-        word[size] = 0;
-        ApplyValueWord(word, binding);
         if (*p == 0) break;
     }
 }
 
 }  // namespace
 
+// What the last LoadKeyBindings found; see KeyBindingFileMayBeReplaced.
+static int s_fileMayBeReplaced = 1;
+
+static bool TableFull(const KeyBindingTable* table) {
+    return !table->bindings || table->count < 0 || table->count >= table->capacity;
+}
+
 int LoadKeyBindings(const char* path, const char* section, KeyBindingTable* table) {
+    s_fileMayBeReplaced = 0;
     if (!path || !section || !table) return 0;
     std::FILE* file = OpenTextFileForReading(path);
-    if (!file) return 0;
+    if (!file) {
+        // A file that is there but cannot be opened (locked, no rights) holds
+        // bindings the module never saw.
+        s_fileMayBeReplaced = !PlatFileExists(path);
+        return 0;
+    }
 
     WordReader reader = {file, {}, 0, 0};
+    reader.SkipByteOrderMark();
     char word[kMaxWord + 1];
-    bool inSection = false;
+    bool inSection = false, sectionSeen = false, anyWord = false;
     while (reader.Next(word)) {
+        anyWord = true;
         if (!inSection) {
             inSection = IsSectionHeader(word, section);
+            sectionSeen = sectionSeen || inSection;
         } else if (std::strchr(word, '[')) {
             // Ends the section and is used up, even when it names the same
             // section again: only a later header reopens it.
             inSection = false;
         } else if (IsEntry(word)) {
+            // Once the table is full nothing later in the file can change it.
+            if (TableFull(table)) break;
             KeyBinding binding;
             ParseEntry(word, &binding);
-            if (table->bindings && table->count >= 0 && table->count < table->capacity) {
-                table->bindings[table->count++] = binding;
-            }
+            table->bindings[table->count++] = binding;
         }
     }
     std::fclose(file);
+    // Rewriting loses nothing the table does not hold when the section was
+    // read, or when the file held nothing at all.
+    s_fileMayBeReplaced = sectionSeen || !anyWord;
     return 1;
+}
+
+int KeyBindingFileMayBeReplaced() {
+    return s_fileMayBeReplaced;
 }
 
 // A key code without a row is written as its low byte, left out when it would
@@ -194,11 +229,17 @@ int SaveKeyBindings(std::FILE* file, const char* section, const KeyBindingTable*
     if (table && count > table->capacity) count = table->capacity;
     for (int i = 0; i < count; i++) {
         const KeyBinding& b = table->bindings[i];
+        // The reader passes over a leading ',' but takes a word that begins
+        // with "//" for a comment: such a name gets the ',' in front.
+        if (b.name[0] == '/' && b.name[1] == '/') TextPrintf(file, ",");
         TextPrintf(file, "%.*s=", kNameSize - 1, b.name);
         if (const KeyNameRow* row = FindKeyCode(b.keyCode)) {
             TextPrintf(file, "%s", row->keyName);
-        } else {
-            if (WritableKeyByte(b.keyCode)) TextPrintf(file, "%c", b.keyCode & 0xFF);
+        } else if (WritableKeyByte(b.keyCode)) {
+            TextPrintf(file, "%c", b.keyCode & 0xFF);
+        } else if (b.name[0] == 0) {
+            // "=" alone is too short to be an entry; the code reads back as 0 either way.
+            TextPrintf(file, "NONE");
         }
         if (b.modifiers & 1) TextPrintf(file, ",SHIFT");
         if (b.modifiers & 2) TextPrintf(file, ",CONTROL");

@@ -28,3 +28,8 @@ extern KeyBindingTable g_keyBindings;
 int LoadKeyBindings(const char* path, const char* section, KeyBindingTable* table);
 // Write the table as the section; always 1.
 int SaveKeyBindings(std::FILE* file, const char* section, const KeyBindingTable* table);
+// Whether the file the last LoadKeyBindings was given may be rewritten from
+// the table without losing what the user put there: 1 when it was read and
+// held the section (or nothing at all), or does not exist; 0 when it exists
+// but could not be opened, or held no header of the section.
+int KeyBindingFileMayBeReplaced();

@@ -10,23 +10,14 @@
 #include <cstdint>
 #include <numbers>
 
+#include "camera/angle_fold.h"
 #include "camera/geometry.h"
 #include "host/host_access.h"
 
 // [SECTION] Small operations
 
-// Beyond this the loops below would run long (a head turned round many
-// times); fmod is exact, so the result is the same as the loops'.
-static constexpr double kWrapLoopLimit = 360.0 * 64.0;
-
 double WrapAngle360(double a) {
-    if (std::fabs(a) > kWrapLoopLimit) {
-        double r = std::fmod(a, 360.0);
-        a = r != 0.0 ? r : (a > 0.0 ? 360.0 : 0.0);
-    }
-    while (a < 0.0) a += 360.0;
-    while (a > 360.0) a -= 360.0;
-    return a;
+    return FoldDownTo360(FoldUpFromNegative(a));
 }
 
 double AngleDifference(double a, double b) {
@@ -114,10 +105,15 @@ static std::uint32_t MatrixOffset(int row, int column) {
     return kViewMatrix + 16u * std::uint32_t(row) + 4u * std::uint32_t(column);
 }
 
+// An element that is not a finite number counts as 0, as a host variable
+// does: adopted, it would leave NaN in the head angles for good.
 static Mat3 ReadMatrix(const HostView& view) {
     Mat3 r{};
     for (int i = 0; i < 3; i++) {
-        for (int j = 0; j < 3; j++) r.m[i][j] = ViewGet<float>(view, MatrixOffset(i, j));
+        for (int j = 0; j < 3; j++) {
+            float element = ViewGet<float>(view, MatrixOffset(i, j));
+            r.m[i][j] = std::isfinite(element) ? element : 0.0f;
+        }
     }
     return r;
 }
@@ -301,8 +297,6 @@ static void AdoptSpotView(HostgateContext* g, const HostView& host) {
     if (std::fabs(g->spotDistance - length) > 0.2) g->spotDistance = length;
 }
 
-// Take the host's eye, head and zoom; the head moves by what the host's view
-// turned since the previous frame, so its own angle range is kept.
 // The record's cockpit fields still carry the tracked pose the last
 // cockpit write added (through a spot view too): that is not the user's,
 // and taking it would count it twice (0 without tracking, and x - 0 is x).
@@ -323,6 +317,16 @@ static void AdoptEye(HostgateContext* g, const HostView& host, const HostView& w
     }
 }
 
+// A head angle moves by what the host's view turned since the previous frame,
+// so its own angle range is kept; one lost to NaN or an infinity (a zoom of
+// 0 in the host's record divides the mouse's motion by 0) starts again from
+// the host's angle.
+static double AdoptAngle(double head, double host, double previous) {
+    double adopted = head + AngleDifference(host, previous);
+    return std::isfinite(adopted) ? adopted : host;
+}
+
+// Take the host's eye, head and zoom.
 static void AdoptHostView(HostgateContext* g, const PilotFrame& f) {
     const HostView& host = f.host;
     const double* trackedHead = g->writtenTrackedHead;
@@ -333,9 +337,9 @@ static void AdoptHostView(HostgateContext* g, const PilotFrame& f) {
     double pitch = 0.0, heading = 0.0;
     MatrixAngles(m, &pitch, &heading);
     heading += ViewGet<std::int32_t>(host, kViewDirectionStep) * 45.0;
-    g->headPitch += AngleDifference(pitch - trackedHead[0], g->prevHead[0]);
-    g->headHeading += AngleDifference(heading - trackedHead[1], g->prevHead[1]);
-    g->headBank += AngleDifference(0.0, g->prevHead[2]);
+    g->headPitch = AdoptAngle(g->headPitch, pitch - trackedHead[0], g->prevHead[0]);
+    g->headHeading = AdoptAngle(g->headHeading, heading - trackedHead[1], g->prevHead[1]);
+    g->headBank = AdoptAngle(g->headBank, 0.0, g->prevHead[2]);
     g->zoom = ViewGet<std::int16_t>(host, kViewZoom) / 64.0;
     HoldTargetsAtCurrent(g);
     g->zoomTarget = g->zoom;

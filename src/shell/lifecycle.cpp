@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "files/file_replace.h"
 #include "files/number_text.h"
-#include "files/text_file.h"
 #include "files/view_file.h"
 #include "host/hostgate.h"
 #include "host/traffic_list.h"
@@ -23,6 +23,14 @@ HostgateContext g_hostgate;
 
 static KeyBinding g_keyBindingStore[kKeyBindingCapacity];
 KeyBindingTable g_keyBindings = {kKeyBindingCapacity, 0, g_keyBindingStore};
+
+// Whether shut-down may rewrite the configuration file (see
+// KeyBindingFileMayBeReplaced); decided when start-up reads it.
+static int s_replaceConfigFile;
+
+static void WriteKeyboardSection(std::FILE* file, const void* table) {
+    SaveKeyBindings(file, "Keyboard", static_cast<const KeyBindingTable*>(table));
+}
 
 static void CutAtLastBackslash(char* text) {
     char* cut = std::strrchr(text, '\\');
@@ -71,6 +79,7 @@ int StartModule() {
     char configPath[kPathSize];
     ConfigFilePath(configPath, sizeof configPath);
     LoadKeyBindings(configPath, "Keyboard", &g_keyBindings);
+    s_replaceConfigFile = KeyBindingFileMayBeReplaced();
     g_hostgate.keyBindingTable = &g_keyBindings;
 
     std::snprintf(g_shell.ViewFileFolder, sizeof g_shell.ViewFileFolder, "%s", g_shell.SimFolder);
@@ -88,13 +97,11 @@ void StopModule() {
     g_shell.callWndProcHook = nullptr;
     g_shell.getMessageHook = nullptr;
 
+    // A file the module could not read keeps what the user put there.
+    if (!s_replaceConfigFile) return;
     char configPath[kPathSize];
     ConfigFilePath(configPath, sizeof configPath);
-    std::FILE* file = OpenTextFileForWriting(configPath);
-    if (file) {
-        SaveKeyBindings(file, "Keyboard", &g_keyBindings);
-        std::fclose(file);
-    }
+    ReplaceTextFile(configPath, WriteKeyboardSection, &g_keyBindings);
 }
 
 int ModuleEntry(PlatInstance instance, std::uint32_t reason) {

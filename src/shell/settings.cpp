@@ -2,6 +2,8 @@
 // Touches: the registry through the platform seam; MainState.
 #include "shell/settings.h"
 
+#include <cfloat>
+#include <cmath>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
@@ -73,12 +75,25 @@ void SetDefaultSettings(MainState* state) {
     }
 }
 
+// A double's text: "%f", unless that would not fit the 256 bytes the loader
+// reads (from about 1e248 on); then the shortest exact form, "%.17g", which
+// reads back as the very same double. No value ever needs an infinity's
+// text, which would read back as 0: the reader saturates out-of-range
+// numbers, and a value that is not finite anyway is written as the number
+// the reader would have made of it.
+static void FormatDouble(double value, char* text, std::size_t size) {
+    if (std::isnan(value)) value = 0.0;
+    if (std::isinf(value)) value = value > 0.0 ? DBL_MAX : -DBL_MAX;
+    int length = std::snprintf(text, size, "%f", value);
+    if (length > kSettingTextMax) std::snprintf(text, size, "%.17g", value);
+}
+
 void FormatSetting(const MainState* state, const SettingInfo& info, char* text, std::size_t size) {
     MainState* s = const_cast<MainState*>(state);
     if (info.type == kSettingInt) {
         std::snprintf(text, size, "%d", *IntField(s, info));
     } else {
-        std::snprintf(text, size, "%f", *DoubleField(s, info));
+        FormatDouble(*DoubleField(s, info), text, size);
     }
 }
 

@@ -38,7 +38,12 @@ extern const int kSettingSaveOrder[kSettingCount];
 
 // Defaults of the settings; the caller has cleared the state.
 void SetDefaultSettings(MainState* state);
-// Setting value as the registry holds it ("%d" or "%f").
+// The longest value text the loader reads back (its 256-byte buffer holds
+// the terminator too).
+inline constexpr int kSettingTextMax = 255;
+
+// Setting value as the registry holds it ("%d" or "%f"; a double whose "%f"
+// text would be longer than kSettingTextMax in "%.17g").
 void FormatSetting(const MainState* state, const SettingInfo& info, char* text, std::size_t size);
 // Store the leading number of text into the setting.
 void ParseSetting(MainState* state, const SettingInfo& info, const char* text);

@@ -52,6 +52,9 @@ int LoadKeyBindings(const char* path, const char* section, KeyBindingTable* tabl
     return 0;
 }
 
+// The shell's own tests check the file it writes: always allowed here.
+int KeyBindingFileMayBeReplaced() { return 1; }
+
 // Leaves a mark in the file so a test can tell which file it was given.
 int SaveKeyBindings(std::FILE* file, const char* section, const KeyBindingTable* table) {
     g_fakes.table = table;

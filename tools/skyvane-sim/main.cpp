@@ -33,6 +33,7 @@ ScenarioTable SoundScenarioCommands();
 ScenarioTable SoundPrintCommands();
 ScenarioTable SimDialogPrintCommands();
 void InstallSimDialogs();
+ScenarioTable ReliabilityScenarioCommands();
 ScenarioTable HeadTrackScenarioCommands();
 ScenarioTable HeadTrackPrintCommands();
 
@@ -76,7 +77,8 @@ int main(int argc, char** argv) {
          CameraScenarioCommands(),
          MapScenarioCommands(), PilotScenarioCommands(), CommandScenarioCommands(),
          InputScenarioCommands(), JoystickScenarioCommands(), WalkerScenarioCommands(),
-         TrafficScenarioCommands(), SoundScenarioCommands(), DialogScenarioCommands(), HeadTrackScenarioCommands()},
+         TrafficScenarioCommands(), SoundScenarioCommands(), DialogScenarioCommands(),
+         ReliabilityScenarioCommands(), HeadTrackScenarioCommands()},
         {HostPrintCommands(), ModulePrintCommands(), ProcessPrintCommands(), CameraPrintCommands(),
          PilotPrintCommands(), CommandPrintCommands(), InputPrintCommands(),
          JoystickPrintCommands(), WalkerPrintCommands(), TrafficPrintCommands(),

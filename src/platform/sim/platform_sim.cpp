@@ -179,7 +179,8 @@ int PlatRegQueryValue(PlatRegKey key, const char* name, std::uint8_t* buf, std::
     hostsim::RegKey* k = path ? hostsim::FindRegKey(*path) : nullptr;
     const hostsim::RegValue* value = k ? hostsim::FindRegValue(*k, name) : nullptr;
     if (!value || value->data.size() > size) return 0;  // missing, or ERROR_MORE_DATA
-    std::memcpy(buf, value->data.data(), value->data.size());
+    // An empty value has no data to copy from (and no address to copy it at).
+    if (!value->data.empty()) std::memcpy(buf, value->data.data(), value->data.size());
     return 1;
 }
 
@@ -196,12 +197,6 @@ void PlatRegCloseKey(PlatRegKey key) {
     std::uintptr_t index = reinterpret_cast<std::uintptr_t>(key);
     auto& open = Get().regOpenKeys;
     if (index > 0 && index <= open.size()) open[index - 1].clear();
-}
-
-// [SECTION] Files
-
-std::FILE* PlatFileOpen(const char* path, const char* mode) {
-    return std::fopen(hostsim::RealPath(path).c_str(), mode);
 }
 
 // [SECTION] Host memory and host calls
