@@ -133,4 +133,18 @@ TEST(ReleasePackage, HeadTrackingSettingsShipOffWithEverySettingReadAndDocumente
     }
 }
 
+// Users open these files in the system's plain text editor, which shows a
+// file of bare LF line ends as one long line.
+TEST(ReleasePackage, TextFilesEndTheirLinesWithCrLf) {
+    for (const char* name : {"package/Skyvane2004-Install.txt", "package/Skyvane2004.cfg",
+                             "package/Skyvane2004-HeadTracking.cfg"}) {
+        const std::string text = ReadSource(name);
+        ASSERT_FALSE(text.empty()) << name;
+        int bare = 0;
+        for (std::size_t i = 0; i < text.size(); i++) bare += text[i] == '\n' && (i == 0 || text[i - 1] != '\r');
+        EXPECT_EQ(bare, 0) << name << " has lines ending in a bare LF";
+        EXPECT_EQ(text.back(), '\n') << name << " ends without a line end";
+    }
+}
+
 }  // namespace
