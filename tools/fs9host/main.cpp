@@ -22,6 +22,10 @@
 #include "win_dialogs.h"
 #include "win_driver.h"
 #include "win_process.h"
+#include "win_traffic.h"
+#include "traffic_driver.h"
+
+ScenarioTable RealTimeCommands();
 
 static std::string HostFolder() {
     char path[MAX_PATH] = {};
@@ -59,6 +63,8 @@ int main(int argc, char** argv) {
                      (unsigned long)info.RegionSize, (unsigned long)info.State, (unsigned long)info.Type);
         return 2;
     }
+    // The simulator's other DLLs are in the process before any module.
+    if (!LoadHostDlls(HostFolder())) return 2;
     WinDriver driver;
     if (!driver.Open(HostFolder())) {
         std::fprintf(stderr, "fs9host: cannot create the host windows\n");
@@ -68,9 +74,12 @@ int main(int argc, char** argv) {
     driver.DeleteRegistryKey();
     SetHost(&driver);
     InstallWinDialogs();
+    InstallWinTraffic();
     ScenarioLanguage language{{HostScenarioCommands(), ProcessScenarioCommands(), UserInputCommands(),
-                               ScreenshotCommands(), DialogScenarioCommands(), WineDialogCommands()},
-                              {HostPrintCommands(), ProcessPrintCommands(), DialogPrintCommands()}};
+                               ScreenshotCommands(), DialogScenarioCommands(), WineDialogCommands(),
+                               AiTrafficCommands(), WineTrafficCommands(), RealTimeCommands()},
+                              {HostPrintCommands(), ProcessPrintCommands(), DialogPrintCommands(),
+                               AiTrafficPrintCommands()}};
     int rc = RunScenario(argv[1], stdout, language);
     driver.Close();
     return rc;

@@ -11,6 +11,7 @@
 #include "dialog_driver.h"
 #include "scenario.h"
 #include "sim_driver.h"
+#include "traffic_driver.h"
 
 ScenarioTable ModuleScenarioCommands();
 ScenarioTable ModulePrintCommands();
@@ -34,6 +35,7 @@ ScenarioTable SoundPrintCommands();
 ScenarioTable SimDialogPrintCommands();
 void InstallSimDialogs();
 ScenarioTable ReliabilityScenarioCommands();
+void InstallSimTraffic();
 
 static int Usage() {
     std::fprintf(stderr, "usage: skyvane-sim [--keep] SCRIPT.scn|-\n");
@@ -70,17 +72,18 @@ int main(int argc, char** argv) {
     SimDriver driver;
     SetHost(&driver);
     InstallSimDialogs();
+    InstallSimTraffic();
     ScenarioLanguage language{
         {HostScenarioCommands(), ProcessScenarioCommands(), UserInputCommands(), ModuleScenarioCommands(),
          CameraScenarioCommands(),
          MapScenarioCommands(), PilotScenarioCommands(), CommandScenarioCommands(),
          InputScenarioCommands(), JoystickScenarioCommands(), WalkerScenarioCommands(),
          TrafficScenarioCommands(), SoundScenarioCommands(), DialogScenarioCommands(),
-         ReliabilityScenarioCommands()},
+         ReliabilityScenarioCommands(), AiTrafficCommands()},
         {HostPrintCommands(), ModulePrintCommands(), ProcessPrintCommands(), CameraPrintCommands(),
          PilotPrintCommands(), CommandPrintCommands(), InputPrintCommands(),
          JoystickPrintCommands(), WalkerPrintCommands(), TrafficPrintCommands(),
-         SoundPrintCommands(), DialogPrintCommands(), SimDialogPrintCommands()}};
+         SoundPrintCommands(), DialogPrintCommands(), SimDialogPrintCommands(), AiTrafficPrintCommands()}};
     int rc = RunScenario(script, stdout, language);
     if (keep) {
         std::fprintf(stderr, "drives kept in %s\n", root.c_str());
