@@ -1,11 +1,13 @@
 // fs9host - a Windows host for the real module DLL. It lays out its folder
 // like the simulator's (fs9host.exe beside Modules\Skyvane2004.dll), holds
 // the simulator's records at their real addresses with the same aircraft as
-// the substitute host (hostsim/host_process.cpp), makes a main window of
-// class FS98MAIN with a menu bar and a window of class FS98CHILD, and runs a
-// scenario script (docs/scenarios.md) against the module, printing what
-// happened. Under wine (64-bit build and the shipped 32-bit build) it is the
-// end-to-end test of the module's real Windows side.
+// the substitute host (hostsim/host_process.cpp), loads the simulator's AI
+// aircraft container (its own acontain.dll, beside it) before the module,
+// makes a main window of class FS98MAIN with a menu bar and a window of
+// class FS98CHILD, and runs a scenario script (docs/scenarios.md) against
+// the module, printing what happened. Under wine (64-bit build and the
+// shipped 32-bit build) it is the end-to-end test of the module's real
+// Windows side.
 //
 //   fs9host.exe SCRIPT.scn|-        (- reads the script from standard input)
 #include <fcntl.h>
