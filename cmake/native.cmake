@@ -32,6 +32,7 @@ add_library(skyvane_hostsim STATIC
     hostsim/sim_joysticks.cpp
     hostsim/sim_objects.cpp
     hostsim/sim_traffic.cpp
+    hostsim/ai_traffic.cpp
     hostsim/sim_sound.cpp
     hostsim/sim_files.cpp
     src/platform/sim/platform_sim.cpp

@@ -19,7 +19,6 @@
 
 #include <strings.h>
 
-#include <cmath>
 #include <cstring>
 
 #include "hostsim/host_process.h"
@@ -40,9 +39,6 @@ static constexpr std::uint32_t kDataPosition = 0x192;
 static constexpr std::uint32_t kDataName = 0x165F;
 static constexpr std::size_t kNameRoom = kDataSize - kDataName - 1;
 
-static constexpr double kMetresPerDegreeNorth = 111130.52399516014;
-static constexpr double kDegToRad = 0.01745329251944;
-
 static TrafficHost g_traffic;
 
 TrafficHost& Traffic() {
@@ -62,8 +58,8 @@ static HostAddr DataAt(std::size_t i) {
 }
 
 static void PublishPosition(std::size_t i) {
-    const AiAircraft& a = g_traffic.aircraft[i];
-    const double position[3] = {a.latitude * kDegToRad, a.longitude * kDegToRad, a.altitude};
+    double position[3];
+    AiDataPosition(g_traffic.aircraft[i], position);
     Write(DataAt(i) + kDataPosition, position, sizeof position);
 }
 
@@ -108,16 +104,7 @@ void PublishTraffic() {
 
 void FlyTraffic(double dt) {
     for (std::size_t i = 0; i < g_traffic.aircraft.size() && i < std::size_t(kSimAiCapacity); i++) {
-        AiAircraft& a = g_traffic.aircraft[i];
-        if (a.speed == 0.0 && a.climb == 0.0) continue;
-        double metres = a.speed * 1852.0 / 3600.0 * dt;
-        double heading = a.heading * kDegToRad;
-        a.latitude += metres * std::cos(heading) / kMetresPerDegreeNorth;
-        double cosLat = std::cos(a.latitude * kDegToRad);
-        if (cosLat > 1e-9) a.longitude += metres * std::sin(heading) / (kMetresPerDegreeNorth * cosLat);
-        a.altitude += a.climb / 60.0 * dt;
-        if (a.altitude < 0.0) a.altitude = 0.0;
-        PublishPosition(i);
+        if (FlyAi(&g_traffic.aircraft[i], dt)) PublishPosition(i);
     }
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "hostsim/ai_traffic.h"
 #include "platform/platform.h"
 
 namespace hostsim {
@@ -31,45 +32,6 @@ inline constexpr HostAddr kSimContainerCountFn = 0x7FFE1004;
 inline constexpr HostAddr kSimContainerGetFn = 0x7FFE1008;
 inline constexpr HostAddr kSimSimulationRecordFn = 0x7FFE1010;
 
-// Ways to break one aircraft's links, as a scenario asks for them.
-enum AiBreak {
-    kAiWhole,         // nothing broken
-    kAiNullObject,    // the container's slot holds 0
-    kAiNullTable,     // the object's function table pointer is 0
-    kAiNullEntry,     // table entry 4 is 0
-    kAiNullRecord,    // entry 4 returns 0
-    kAiNullData,      // the simulation record's data pointer is 0
-};
-
-// One AI aircraft in natural units.
-struct AiAircraft {
-    std::string name;             // as the host holds it (any length)
-    double latitude, longitude;   // degrees
-    double altitude;              // feet
-    double speed;                 // knots, along the heading
-    double heading;               // degrees true
-    double climb;                 // feet per minute, positive up
-    std::uint32_t hiddenWord;     // the data's word at 0x40; non-zero: not listed
-    AiBreak broken;
-};
-
-// Ways to break the container itself.
-enum ContainerState {
-    kContainerNormal,
-    kContainerUnloaded,    // acontain.dll is not loaded
-    kContainerNoLinkage,   // loaded, without the Linkage export
-    kContainerNullGetter,  // Linkage's container function is 0
-    kContainerNull,        // the container function returns 0
-    kContainerNullTable,   // the container's function table pointer is 0
-};
-
-// How often the module reached each piece: the binding is made once.
-struct TrafficCalls {
-    long moduleLookups, exportLookups;
-    long getterCalls, countCalls, getCalls, recordCalls;
-    long strayCalls;  // a call to an address the host never handed out
-};
-
 struct TrafficHost {
     ContainerState state;
     std::vector<AiAircraft> aircraft;  // container order
@@ -82,8 +44,7 @@ void ResetTraffic();
 // Write the container and every aircraft into the simulated memory; run
 // after every change of the aircraft or the container state.
 void PublishTraffic();
-// Fly every AI aircraft for dt seconds (straight, climbing at its rate;
-// it stops descending at sea level).
+// Fly every AI aircraft for dt seconds (FlyAi).
 void FlyTraffic(double dt);
 // The aircraft by name; null when none.
 AiAircraft* FindAi(const std::string& name);

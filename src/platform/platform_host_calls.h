@@ -28,10 +28,12 @@
 // (object in RCX as the first argument), so the wine64 tests cannot tell a
 // wrong 32-bit convention. The test dll.thiscall compiles the win32
 // implementation for i686 and checks that each member call puts the object
-// into ECX and pushes nothing else for it; once the 32-bit module runs under
-// 32-bit wine beside a container DLL of the test host's own (built with
-// member functions of real C++ classes, which MinGW i686 also compiles as
-// __thiscall), a traffic scenario on both hosts exercises the calls for real.
+// into ECX and pushes nothing else for it. Under 32-bit wine the test host
+// gives the module a container DLL of its own (tools/fs9host/acontain/)
+// whose member functions are __thiscall and check the object they find in
+// ECX, so the traffic scenarios on both hosts exercise the calls for real
+// and a wrong convention ends the run (test dll.thiscall_container holds
+// that DLL to the convention).
 //
 // Every result is a 32-bit host value; a real address that does not fit in
 // 32 bits (possible only in the 64-bit build) reads as 0, not found.

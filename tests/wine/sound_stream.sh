@@ -1,23 +1,46 @@
 #!/usr/bin/env bash
-# The effect sound bank on wine's real DirectSound, heard through a file:
-# wine's audio goes to ALSA's default device, which a private HOME's
-# .asoundrc makes a "file" plugin over a "null" device, so no sound card is
-# needed. soundcheck.exe plays nothing for a second, loops "Wind 10-X.wav"
-# for two, stops it and plays nothing for one more; stream_check then reads
-# the mixed stream and wants silence, sound, silence. When wine writes no
-# stream at all the test fails and says so (docs/sound.md).
+# Effect sounds on wine's real DirectSound, heard through a file: wine's
+# audio goes to ALSA's default device, which a private HOME's .asoundrc
+# makes a "file" plugin over a "null" device, so no sound card is needed.
+# stream_check then reads the mixed stream and wants silence, one stretch of
+# sound, silence. When wine writes no stream at all the test fails and says
+# so (docs/sound.md).
 #
-#   sound_stream.sh FS9-FOLDER WINEPREFIX STREAM-CHECK
+# With SCRIPT, fs9host.exe runs that scenario with the module inside it
+# (tests/wine/sound/*.scn; its output must equal the .out beside it): the
+# module's own camera tick starts and stops the sounds. Without, the bank
+# alone: soundcheck.exe (64-bit build only) loads all twelve files, stays
+# silent for a second, loops "Wind 10-X.wav" for two, stops it and stays
+# silent for one more. --wine32 ROOT runs under the private 32-bit wine
+# with the shipped module's build.
+#
+#   sound_stream.sh [--wine32 ROOT] FS9-FOLDER WINEPREFIX STREAM-CHECK [SCRIPT.scn]
 set -euo pipefail
-fs9=$1 prefix=$2 check=$3
+wine32_root=""
+if [ "${1:-}" = --wine32 ]; then
+  wine32_root=$2
+  shift 2
+fi
+fs9=$1 prefix=$2 check=$3 script=${4:-}
 
 if [ -z "${DISPLAY:-}" ]; then
   echo "wine tests need an X display (scripts/test.sh starts Xvfb)" >&2
   exit 1
 fi
 wine=/usr/lib/wine/wine64
+if [ -n "$wine32_root" ]; then
+  # As tests/run_wine.sh: the private root's loader and i386 libraries (its
+  # libasound2 among them), the system's wineserver.
+  wine=$wine32_root/usr/lib/wine/wine
+  export WINEARCH=win32 WINESERVER=/usr/lib/wine/wineserver
+  export LD_LIBRARY_PATH=$wine32_root/usr/lib/i386-linux-gnu:$wine32_root/lib/i386-linux-gnu${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}
+fi
 [ -x "$wine" ] || { echo "no $wine: run scripts/setup.sh" >&2; exit 1; }
-[ -f "$fs9/soundcheck.exe" ] || { echo "no $fs9/soundcheck.exe: build the win64 preset" >&2; exit 1; }
+if [ -n "$script" ]; then
+  [ -x "$fs9/fs9host.exe" ] || { echo "no $fs9/fs9host.exe: build the win64 and win32 presets" >&2; exit 1; }
+else
+  [ -f "$fs9/soundcheck.exe" ] || { echo "no $fs9/soundcheck.exe: build the win64 preset" >&2; exit 1; }
+fi
 
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
@@ -35,12 +58,21 @@ rm -rf "$prefix/drive_c/FS9"
 cp -r "$fs9" "$prefix/drive_c/FS9"
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" HOME=$home
 
-out=$(timeout 120 "$wine" 'C:\FS9\soundcheck.exe' | tr -d '\r') || true
-expected=$'bank manager 1 listener 1 loaded 12\nwind start 1\nwind stop 1\ndone'
-if [ "$out" != "$expected" ]; then
-  echo "soundcheck.exe under wine printed (got +, expected -):" >&2
-  diff -u <(echo "$expected") <(echo "$out") >&2 || true
-  exit 1
+if [ -n "$script" ]; then
+  actual=$home/actual.out
+  timeout 120 "$wine" 'C:\FS9\fs9host.exe' - < "$script" > "$actual"
+  if ! diff -u "${script%.scn}.out" "$actual"; then
+    echo "under wine${wine32_root:+32}, the output of $(basename "$script") differs (got +, expected -)" >&2
+    exit 1
+  fi
+else
+  out=$(timeout 120 "$wine" 'C:\FS9\soundcheck.exe' | tr -d '\r') || true
+  expected=$'bank manager 1 listener 1 loaded 12\nwind start 1\nwind stop 1\ndone'
+  if [ "$out" != "$expected" ]; then
+    echo "soundcheck.exe under wine printed (got +, expected -):" >&2
+    diff -u <(echo "$expected") <(echo "$out") >&2 || true
+    exit 1
+  fi
 fi
 if [ ! -s "$stream" ]; then
   echo "WINE AUDIO WAS NOT WRITTEN TO $stream: wine found no ALSA output" \

@@ -1,11 +1,13 @@
 // fs9host - a Windows host for the real module DLL. It lays out its folder
 // like the simulator's (fs9host.exe beside Modules\Skyvane2004.dll), holds
 // the simulator's records at their real addresses with the same aircraft as
-// the substitute host (hostsim/host_process.cpp), makes a main window of
-// class FS98MAIN with a menu bar and a window of class FS98CHILD, and runs a
-// scenario script (docs/scenarios.md) against the module, printing what
-// happened. Under wine (64-bit build and the shipped 32-bit build) it is the
-// end-to-end test of the module's real Windows side.
+// the substitute host (hostsim/host_process.cpp), loads the simulator's AI
+// aircraft container (its own acontain.dll, beside it) before the module,
+// makes a main window of class FS98MAIN with a menu bar and a window of
+// class FS98CHILD, and runs a scenario script (docs/scenarios.md) against
+// the module, printing what happened. Under wine (64-bit build and the
+// shipped 32-bit build) it is the end-to-end test of the module's real
+// Windows side.
 //
 //   fs9host.exe SCRIPT.scn|-        (- reads the script from standard input)
 #include <fcntl.h>
@@ -22,8 +24,11 @@
 #include "win_dialogs.h"
 #include "win_driver.h"
 #include "win_process.h"
+#include "win_traffic.h"
+#include "traffic_driver.h"
 
 ScenarioTable RealTimeCommands();
+
 
 static std::string HostFolder() {
     char path[MAX_PATH] = {};
@@ -61,6 +66,8 @@ int main(int argc, char** argv) {
                      (unsigned long)info.RegionSize, (unsigned long)info.State, (unsigned long)info.Type);
         return 2;
     }
+    // The simulator's other DLLs are in the process before any module.
+    if (!LoadHostDlls(HostFolder())) return 2;
     WinDriver driver;
     if (!driver.Open(HostFolder())) {
         std::fprintf(stderr, "fs9host: cannot create the host windows\n");
@@ -70,10 +77,12 @@ int main(int argc, char** argv) {
     driver.DeleteRegistryKey();
     SetHost(&driver);
     InstallWinDialogs();
+    InstallWinTraffic();
     ScenarioLanguage language{{HostScenarioCommands(), ProcessScenarioCommands(), UserInputCommands(),
                                ScreenshotCommands(), DialogScenarioCommands(), WineDialogCommands(),
-                               RealTimeCommands()},
-                              {HostPrintCommands(), ProcessPrintCommands(), DialogPrintCommands()}};
+                               AiTrafficCommands(), WineTrafficCommands(), RealTimeCommands()},
+                              {HostPrintCommands(), ProcessPrintCommands(), DialogPrintCommands(),
+                               AiTrafficPrintCommands()}};
     int rc = RunScenario(argv[1], stdout, language);
     driver.Close();
     return rc;

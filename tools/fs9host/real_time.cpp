@@ -1,7 +1,8 @@
 // real_time.cpp - the one scenario command of fs9host that lets real time
-// pass: the scenario's clock (wait, frame) never sleeps, but a test that
-// has another program send the module datagrams must give them time to
-// arrive between two frames.
+// pass: the scenario's clock (wait, frame) never sleeps, but what runs on
+// its own beside the module needs real time: datagrams another program
+// sends must arrive between two frames, and wine's sound mixer must play
+// what the module started.
 #include <windows.h>
 
 #include "scenario.h"

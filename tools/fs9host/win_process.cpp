@@ -16,6 +16,7 @@
 
 #include "host/host_records.h"
 #include "hostsim/host_process.h"
+#include "win_traffic.h"
 
 namespace {
 
@@ -213,6 +214,14 @@ void CheckCaller(const char* function, const void* returnAddress) {
 
 }  // namespace
 
+void ReportHostCallFailure(const char* function, const char* what, const void* at) {
+    CallFailure(function, what, at);
+}
+
+void CheckModuleCaller(const char* function, const void* returnAddress) {
+    CheckCaller(function, returnAddress);
+}
+
 // [SECTION] The interface table's functions: stdcall, as the simulator's
 
 extern "C" {
@@ -245,12 +254,6 @@ void HandInterfaceTable(HostAddr table) {
     g_interfaceTable = table;
     SetModuleImage(g_module);
 }
-
-// No 3D scenery or AI traffic in this host yet: the walker finds an empty
-// object list, the traffic view no container.
-void BuildHostOwnRecords() {}
-void FlyHostOwnRecords(double) {}
-void ResetHostOwnRecords() {}
 
 }  // namespace hostsim
 
@@ -288,6 +291,8 @@ const Interposed kInterposed[] = {
     {"winmm.dll", "timeGetTime", reinterpret_cast<void*>(&HostTimeGetTime)},
     {"user32.dll", "GetCursorPos", reinterpret_cast<void*>(&HostGetCursorPos)},
     {"msvcrt.dll", "rand", reinterpret_cast<void*>(&HostRand)},
+    {"kernel32.dll", "GetModuleHandleA", reinterpret_cast<void*>(&HostGetModuleHandleA)},
+    {"kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(&HostGetProcAddress)},
 };
 
 const Interposed* FindInterposed(const char* dll, const char* name) {

@@ -25,6 +25,12 @@ void SetModuleImage(HMODULE module);
 // The interface table's address as the host hands it to the module.
 std::uint32_t InterfaceTableAddress();
 
+// The checks the interface functions make, for the host DLLs' functions
+// too: report a failed check and end the process with exit code 3; check
+// that a return address lies in the module's code.
+[[noreturn]] void ReportHostCallFailure(const char* function, const char* what, const void* at);
+void CheckModuleCaller(const char* function, const void* returnAddress);
+
 // [SECTION] System functions fs9host answers for the module
 
 // The module's millisecond clock (timeGetTime): a clock of fs9host's that

@@ -11,6 +11,7 @@
 #include "dialog_driver.h"
 #include "scenario.h"
 #include "sim_driver.h"
+#include "traffic_driver.h"
 
 ScenarioTable ModuleScenarioCommands();
 ScenarioTable ModulePrintCommands();
@@ -36,6 +37,7 @@ void InstallSimDialogs();
 ScenarioTable ReliabilityScenarioCommands();
 ScenarioTable HeadTrackScenarioCommands();
 ScenarioTable HeadTrackPrintCommands();
+void InstallSimTraffic();
 
 static int Usage() {
     std::fprintf(stderr, "usage: skyvane-sim [--keep] SCRIPT.scn|-\n");
@@ -72,17 +74,20 @@ int main(int argc, char** argv) {
     SimDriver driver;
     SetHost(&driver);
     InstallSimDialogs();
+    InstallSimTraffic();
     ScenarioLanguage language{
         {HostScenarioCommands(), ProcessScenarioCommands(), UserInputCommands(), ModuleScenarioCommands(),
          CameraScenarioCommands(),
          MapScenarioCommands(), PilotScenarioCommands(), CommandScenarioCommands(),
          InputScenarioCommands(), JoystickScenarioCommands(), WalkerScenarioCommands(),
          TrafficScenarioCommands(), SoundScenarioCommands(), DialogScenarioCommands(),
-         ReliabilityScenarioCommands(), HeadTrackScenarioCommands()},
+         ReliabilityScenarioCommands(), HeadTrackScenarioCommands(),
+         AiTrafficCommands()},
         {HostPrintCommands(), ModulePrintCommands(), ProcessPrintCommands(), CameraPrintCommands(),
          PilotPrintCommands(), CommandPrintCommands(), InputPrintCommands(),
          JoystickPrintCommands(), WalkerPrintCommands(), TrafficPrintCommands(),
-         SoundPrintCommands(), DialogPrintCommands(), SimDialogPrintCommands(), HeadTrackPrintCommands()}};
+         SoundPrintCommands(), DialogPrintCommands(), SimDialogPrintCommands(), HeadTrackPrintCommands(),
+         AiTrafficPrintCommands()}};
     int rc = RunScenario(script, stdout, language);
     if (keep) {
         std::fprintf(stderr, "drives kept in %s\n", root.c_str());

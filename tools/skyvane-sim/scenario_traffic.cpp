@@ -1,7 +1,7 @@
-// scenario_traffic.cpp - scenario commands for the AI traffic of the
-// substitute host (its container and aircraft), the scenery padlock point,
-// and prints of the ranked list the traffic view built, the head angles
-// written and the host's record of the module's container calls.
+// scenario_traffic.cpp - the substitute host's side of the AI traffic
+// commands (the "ai" commands themselves are shared: tools/scenario/
+// scenario_traffic.cpp), the scenery padlock point, and prints of the ranked
+// list the traffic view built and the head angles written.
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -13,10 +13,35 @@
 #include "hostsim/sim_traffic.h"
 #include "scenario.h"
 #include "shell/main_state.h"
+#include "traffic_driver.h"
 
 using hostsim::AiAircraft;
 
-// [SECTION] ai ...
+// [SECTION] The "ai" commands on the substitute host's container
+
+namespace {
+
+class SimTrafficDriver final : public TrafficDriver {
+public:
+    std::vector<AiAircraft>& Aircraft() override { return hostsim::Traffic().aircraft; }
+    int Capacity() override { return hostsim::kSimAiCapacity; }
+    // Every state, the loader's included: the loader is the host's own.
+    bool SetContainerState(hostsim::ContainerState state) override {
+        hostsim::Traffic().state = state;
+        return true;
+    }
+    void Publish() override { hostsim::PublishTraffic(); }
+    hostsim::TrafficCalls Calls() override { return hostsim::Traffic().calls; }
+};
+
+}  // namespace
+
+void InstallSimTraffic() {
+    static SimTrafficDriver driver;
+    SetAiTrafficHost(&driver);
+}
+
+// [SECTION] The scenery padlock
 
 static bool ParseDoubles(const Args& a, std::size_t first, std::size_t n, double* out) {
     if (a.size() != first + n) return false;
@@ -24,127 +49,6 @@ static bool ParseDoubles(const Args& a, std::size_t first, std::size_t n, double
         if (!ParseDouble(a[first + i], &out[i])) return false;
     }
     return true;
-}
-
-static AiAircraft* Named(Scenario& s, const std::string& name) {
-    AiAircraft* a = hostsim::FindAi(name);
-    if (!a) ScenarioError(s, "no AI aircraft %s", name.c_str());
-    return a;
-}
-
-static bool AiAdd(Scenario& s, const Args& a) {
-    double v[3];
-    if (!ParseDoubles(a, 2, 3, v)) return ScenarioError(s, "ai add NAME LAT LON ALT");
-    if (hostsim::FindAi(a[1])) return ScenarioError(s, "AI aircraft %s exists", a[1].c_str());
-    if (hostsim::Traffic().aircraft.size() >= std::size_t(hostsim::kSimAiCapacity)) {
-        return ScenarioError(s, "the container holds %d aircraft at most", hostsim::kSimAiCapacity);
-    }
-    hostsim::Traffic().aircraft.push_back(AiAircraft{a[1], v[0], v[1], v[2], 0.0, 0.0, 0.0, 0, hostsim::kAiWhole});
-    return true;
-}
-
-static bool AiMove(Scenario& s, const Args& a) {
-    double v[3];
-    if (!ParseDoubles(a, 2, 3, v)) return ScenarioError(s, "ai move NAME LAT LON ALT");
-    AiAircraft* ai = Named(s, a[1]);
-    if (!ai) return false;
-    ai->latitude = v[0], ai->longitude = v[1], ai->altitude = v[2];
-    return true;
-}
-
-static bool AiFly(Scenario& s, const Args& a) {
-    double v[3];
-    if (!ParseDoubles(a, 2, 3, v)) return ScenarioError(s, "ai fly NAME SPEED HEADING CLIMB");
-    AiAircraft* ai = Named(s, a[1]);
-    if (!ai) return false;
-    ai->speed = v[0], ai->heading = v[1], ai->climb = v[2];
-    return true;
-}
-
-static bool AiRename(Scenario& s, const Args& a) {
-    if (a.size() != 3) return ScenarioError(s, "ai rename NAME NEW-NAME");
-    AiAircraft* ai = Named(s, a[1]);
-    if (!ai) return false;
-    ai->name = a[2];
-    return true;
-}
-
-static bool AiRemove(Scenario& s, const Args& a) {
-    if (a.size() != 2) return ScenarioError(s, "ai remove NAME");
-    auto& all = hostsim::Traffic().aircraft;
-    for (std::size_t i = 0; i < all.size(); i++) {
-        if (all[i].name == a[1]) {
-            all.erase(all.begin() + long(i));
-            return true;
-        }
-    }
-    return ScenarioError(s, "no AI aircraft %s", a[1].c_str());
-}
-
-// ai hide NAME [WORD]: the data's word at 0x40 (default 1); ai show NAME: 0.
-static bool AiHide(Scenario& s, const Args& a) {
-    long long word = a[0] == "show" ? 0 : 1;
-    if (a.size() > 3 || (a.size() == 3 && (a[0] == "show" || !ParseNumber(a[2], &word)))) {
-        return ScenarioError(s, "ai hide NAME [WORD] | ai show NAME");
-    }
-    AiAircraft* ai = Named(s, a[1]);
-    if (!ai) return false;
-    ai->hiddenWord = std::uint32_t(word);
-    return true;
-}
-
-static bool AiBreak(Scenario& s, const Args& a) {
-    static const struct {
-        const char* name;
-        hostsim::AiBreak how;
-    } kBreaks[] = {{"none", hostsim::kAiWhole},          {"object", hostsim::kAiNullObject},
-                   {"table", hostsim::kAiNullTable},     {"entry", hostsim::kAiNullEntry},
-                   {"record", hostsim::kAiNullRecord},   {"data", hostsim::kAiNullData}};
-    if (a.size() != 3) return ScenarioError(s, "ai break NAME none|object|table|entry|record|data");
-    AiAircraft* ai = Named(s, a[1]);
-    if (!ai) return false;
-    for (const auto& b : kBreaks) {
-        if (a[2] == b.name) {
-            ai->broken = b.how;
-            return true;
-        }
-    }
-    return ScenarioError(s, "ai break NAME none|object|table|entry|record|data");
-}
-
-static bool AiContainer(Scenario& s, const Args& a) {
-    static const struct {
-        const char* name;
-        hostsim::ContainerState state;
-    } kStates[] = {{"normal", hostsim::kContainerNormal},         {"unloaded", hostsim::kContainerUnloaded},
-                   {"no-linkage", hostsim::kContainerNoLinkage},  {"null-getter", hostsim::kContainerNullGetter},
-                   {"null", hostsim::kContainerNull},             {"null-table", hostsim::kContainerNullTable}};
-    for (const auto& st : kStates) {
-        if (a.size() == 2 && a[1] == st.name) {
-            hostsim::Traffic().state = st.state;
-            return true;
-        }
-    }
-    return ScenarioError(s, "ai container normal|unloaded|no-linkage|null-getter|null|null-table");
-}
-
-static const struct {
-    const char* word;
-    ScenarioFn run;
-} kAiVerbs[] = {
-    {"add", AiAdd},   {"move", AiMove},   {"fly", AiFly},     {"rename", AiRename},       {"remove", AiRemove},
-    {"hide", AiHide}, {"show", AiHide},   {"break", AiBreak}, {"container", AiContainer},
-};
-
-// ai VERB ...: change the AI traffic; the container in host memory follows.
-static bool Ai(Scenario& s, const Args& a) {
-    for (const auto& verb : kAiVerbs) {
-        if (a[0] != verb.word) continue;
-        if (!verb.run(s, a)) return false;
-        hostsim::PublishTraffic();
-        return true;
-    }
-    return ScenarioError(s, "ai add|move|fly|rename|remove|hide|show|break|container ...");
 }
 
 // lookat-point LAT LON ALT: the padlock point (degrees, feet), as the setup
@@ -157,7 +61,6 @@ static bool LookAtPoint(Scenario& s, const Args& a) {
 }
 
 static const ScenarioCommand kTrafficCommands[] = {
-    {"ai", 2, 5, Ai, "ai add|move|fly|rename|remove|hide|show|break|container ..."},
     {"lookat-point", 3, 3, LookAtPoint, "lookat-point LAT LON ALT"},
 };
 
@@ -212,13 +115,6 @@ static bool PrintHead(Scenario& s, const Args&) {
     return true;
 }
 
-static bool PrintTrafficHost(Scenario& s, const Args&) {
-    const hostsim::TrafficCalls& c = hostsim::Traffic().calls;
-    Emit(s, "traffic-host module-lookups %ld export-lookups %ld getter %ld count %ld get %ld record %ld stray %ld",
-         c.moduleLookups, c.exportLookups, c.getterCalls, c.countCalls, c.getCalls, c.recordCalls, c.strayCalls);
-    return true;
-}
-
 static bool PrintLookAt(Scenario& s, const Args&) {
     const GeoPoint& p = g_main.LookAtPoint;
     Emit(s, "lookat active %d set %d", g_main.LookAtViewActive, (p.latitude != 0.0 || p.longitude != 0.0) ? 1 : 0);
@@ -229,7 +125,6 @@ static bool PrintLookAt(Scenario& s, const Args&) {
 static const ScenarioCommand kTrafficPrints[] = {
     {"traffic", 0, 0, PrintTraffic, "print traffic"},
     {"head", 0, 0, PrintHead, "print head"},
-    {"traffic-host", 0, 0, PrintTrafficHost, "print traffic-host"},
     {"lookat", 0, 0, PrintLookAt, "print lookat"},
 };
 
