@@ -14,8 +14,9 @@
 //                     [op][offset lo, hi][len][bytes...]
 //          op >= 0x80: take away one page of region (op % 7)  [op][page]
 // Checks: the count stays within the capacity, every listed name ends
-// inside its field, the index stays inside the list, and the head angles
-// are either untouched or finite.
+// inside its field, the index stays inside the list, the head angles are
+// either untouched or finite, and no host function is called at an address
+// that cannot be read.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -163,5 +164,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckHead();
     UpdateLookAtView();
     CheckHead();
+    Check(hostsim::Traffic().calls.unreadableCalls == 0);  // a fault on a real host
     return 0;
 }

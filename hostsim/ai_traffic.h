@@ -48,6 +48,7 @@ struct TrafficCalls {
     long moduleLookups, exportLookups;
     long getterCalls, countCalls, getCalls, recordCalls;
     long strayCalls;  // a call to an address the host never handed out
+    long unreadableCalls;  // a call to an address that cannot be read: a fault on a real host
 };
 
 // Fly one aircraft for dt seconds: straight along its heading at its speed,

@@ -83,6 +83,7 @@ static void PublishAircraft(std::size_t i) {
 
 void PublishTraffic() {
     Commit(kSimAcontainBase, 0x3000);
+    Commit(kSimContainerGetterFn, 0x20);
     Commit(kSimContainer, 0x100);
     Commit(kSimContainerSlots, 4 * kSimAiCapacity);
     std::size_t n = g_traffic.aircraft.size();
@@ -146,7 +147,13 @@ HostAddr ModuleExport(HostAddr module, const char* exportName) {
 
 // [SECTION] Call targets
 
+// A real host faults on a call into memory that cannot be read.
+static void NoteTarget(HostAddr fn) {
+    if (!Readable(fn, 1)) g_traffic.calls.unreadableCalls++;
+}
+
 HostAddr CallContainerGetter(HostAddr fn) {
+    NoteTarget(fn);
     if (fn != kSimContainerGetterFn) {
         g_traffic.calls.strayCalls++;
         return 0;
@@ -156,6 +163,7 @@ HostAddr CallContainerGetter(HostAddr fn) {
 }
 
 std::int32_t CallContainerCount(HostAddr fn, HostAddr container) {
+    NoteTarget(fn);
     if (fn != kSimContainerCountFn) {
         g_traffic.calls.strayCalls++;
         return 0;
@@ -165,6 +173,7 @@ std::int32_t CallContainerCount(HostAddr fn, HostAddr container) {
 }
 
 HostAddr CallContainerGet(HostAddr fn, HostAddr container, std::int32_t index) {
+    NoteTarget(fn);
     if (fn != kSimContainerGetFn) {
         g_traffic.calls.strayCalls++;
         return 0;
@@ -175,6 +184,7 @@ HostAddr CallContainerGet(HostAddr fn, HostAddr container, std::int32_t index) {
 }
 
 HostAddr CallSimulationRecord(HostAddr fn, HostAddr object) {
+    NoteTarget(fn);
     if (fn != kSimSimulationRecordFn) {
         g_traffic.calls.strayCalls++;
         return 0;

@@ -26,7 +26,8 @@ inline constexpr HostAddr kSimAiRecords = 0x05300000;         // 0x40 per aircra
 inline constexpr HostAddr kSimAiData = 0x06000000;            // 0x2000 per aircraft: aircraft data
 inline constexpr int kSimAiCapacity = 1024;
 
-// Call targets: not memory; the seam answers them.
+// Call targets: the seam answers them. Their page is committed, as the
+// code of a real acontain.dll can be read.
 inline constexpr HostAddr kSimContainerGetterFn = 0x7FFE1000;
 inline constexpr HostAddr kSimContainerCountFn = 0x7FFE1004;
 inline constexpr HostAddr kSimContainerGetFn = 0x7FFE1008;

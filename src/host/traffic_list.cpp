@@ -41,20 +41,28 @@ static HostAddr GuardedWord(HostAddr at) {
     return PlatHostReadable(at, 4) ? HostRead32(at) : 0;
 }
 
+// A host function read from host memory, 0 when its first byte cannot be
+// read: a call there would fault whatever convention it used. (Readable is
+// not proof of code, but it is all the module can test.)
+static HostAddr GuardedFunction(HostAddr at) {
+    HostAddr fn = GuardedWord(at);
+    return fn != 0 && PlatHostReadable(fn, 1) ? fn : 0;
+}
+
 void BindAircraftContainer() {
     s_countFn = 0;
     s_getFn = 0;
     s_module = PlatHostFindLoadedModule(kContainerModule);
     s_linkage = s_module ? PlatHostFindExport(s_module, kContainerExport) : 0;
     if (s_linkage == 0) return;
-    HostAddr getter = GuardedWord(s_linkage + kLinkageContainerFn);
+    HostAddr getter = GuardedFunction(s_linkage + kLinkageContainerFn);
     if (getter == 0) return;  // nothing to call
     s_container = PlatHostCallContainerGetter(getter);
     if (s_container == 0) return;
     HostAddr table = GuardedWord(s_container);
     if (table == 0) return;
-    s_countFn = GuardedWord(table + kTableCount);
-    s_getFn = GuardedWord(table + kTableGet);
+    s_countFn = GuardedFunction(table + kTableCount);
+    s_getFn = GuardedFunction(table + kTableGet);
 }
 
 void ResetTrafficList() {
@@ -69,7 +77,7 @@ static HostAddr ListedAircraftData(HostAddr object) {
     if (object == 0) return 0;
     HostAddr table = GuardedWord(object);
     if (table == 0) return 0;
-    HostAddr recordFn = GuardedWord(table + kTableSimulationRecord);
+    HostAddr recordFn = GuardedFunction(table + kTableSimulationRecord);
     if (recordFn == 0) return 0;
     HostAddr record = PlatHostCallSimulationRecord(recordFn, object);
     if (record == 0) return 0;

@@ -228,10 +228,11 @@ void WriteGeoRecord(const HostgateContext& g, HostAddr record) {
 void WriteProjection(const HostgateContext& g, const HostView& view) {
     const double sizeA = ViewGet<std::int32_t>(view, kViewSizeA);
     const double sizeB = ViewGet<std::int32_t>(view, kViewSizeB);
-    // A view without a second size figure, or a zoom that is not a zoom,
-    // would put infinities into the host's matrix.
+    // A view without a second size figure, or a zoom of 0 (or so small, or
+    // not a number, that 0.5 / zoom is not a finite number), would put
+    // infinities or NaN into the host's matrix.
     const double aspect = sizeB != 0.0 ? sizeA / sizeB : 1.0;
-    const double depth = g.walkerZoom > 0.0 ? 0.5 / g.walkerZoom : 0.5;
+    const double depth = std::isfinite(0.5 / g.walkerZoom) ? 0.5 / g.walkerZoom : 0.5;
     Mat4 scale = Identity();
     scale.m[1][1] = aspect;
     scale.m[2][2] = depth;

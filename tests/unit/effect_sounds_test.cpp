@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "frame_fixture.h"
+#include "host/hostgate.h"
 #include "hostsim/host_process.h"
 #include "hostsim/sim_sound.h"
 #include "shell/main_state.h"
@@ -343,6 +344,36 @@ TEST(EffectSoundsFromTheTick, WindSpeedPicksTheWindLoopAndItsDistance) {
     g_main.InternalViewActive = 0;
     module.Tick(33);
     EXPECT_FALSE(IsPlaying(WIND_10_X));
+}
+
+// Footsteps while the pilot walks outside: any of the four walking flags,
+// never the other motions; "Run.wav" is never the one that plays.
+TEST(EffectSoundsFromTheTick, FootstepsLoopOnlyWhileWalkingOutside) {
+    TickingModule module;
+    hostsim::Plane().altitude = hostsim::Plane().ground;  // parked: the pilot may leave
+    hostsim::Plane().groundSpeed = 0.0;
+    hostsim::PublishAircraft();
+    for (int i = 0; i < 200; i++) module.Tick(33);  // past the five seconds
+    const struct {
+        int external;
+        int HostgateContext::*flag;  // null: no flag held
+        bool walking;
+    } cases[] = {
+        {1, &HostgateContext::pilotForward, true},   {1, &HostgateContext::pilotBackward, true},
+        {1, &HostgateContext::pilotStepRight, true}, {1, &HostgateContext::pilotStepLeft, true},
+        {1, &HostgateContext::pilotUp, false},       {1, &HostgateContext::pilotHeadRight, false},
+        {1, &HostgateContext::pilotCrouch, false},   {1, nullptr, false},
+        {0, &HostgateContext::pilotForward, false},  {0, &HostgateContext::pilotStepLeft, false},
+    };
+    for (const auto& c : cases) {
+        g_main.ExternalViewActive = c.external;
+        if (c.flag) g_hostgate.*(c.flag) = 1;
+        module.Tick(33);
+        module.Tick(33);
+        EXPECT_EQ(IsPlaying(WALK), c.walking) << "case " << (&c - cases);
+        EXPECT_FALSE(IsPlaying(RUN)) << "case " << (&c - cases);
+        if (c.flag) g_hostgate.*(c.flag) = 0;
+    }
 }
 
 }  // namespace

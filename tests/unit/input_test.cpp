@@ -181,6 +181,34 @@ TEST_F(InputTest, WalkerTypeWithoutWalkerConsumesMotionAndChangesNothing) {
     EXPECT_EQ(g.lastCursorX, 50);
 }
 
+// The walker looks with the mouse and zooms with the wheel by the formulas
+// of the cockpit: both scale with the pilot view's `zoom` (motion divides
+// by it, the wheel steps from it), not with the walker's own zoom.
+TEST_F(InputTest, WalkerLooksAndZoomsFromThePilotViewsZoom) {
+    hostsim::SetViewType(3, 1250);
+    g.walkerActive = 1, g.mouseLookOn = 1;
+    g.zoom = 2.0, g.walkerZoom = 5.0, g.walkerHeading = 10.0, g.walkerPitch = 1.0;
+    EXPECT_EQ(MoveTo(100, 100), 1);
+    EXPECT_EQ(g.walkerHeading, 10.0) << "the first motion only records";
+    EXPECT_EQ(MoveTo(140, 80), 1);
+    EXPECT_NEAR(g.walkerHeading, 13.0, 1e-12);  // 10 + 40 x 0.15 / 2
+    EXPECT_NEAR(g.walkerPitch, -0.5, 1e-12);    // 1 - 20 x 0.15 / 2
+    EXPECT_EQ(g.headHeading, 0.0);
+    const struct { double zoom; int notches; double want; } wheel[] = {
+        {2.0, 1, 2.4}, {2.0, -2, 1.2}, {30.0, 1, 32.0}, {0.3, -1, 0.25}, {1.0, 0, 1.0},
+    };
+    for (const auto& w : wheel) {
+        g.zoom = w.zoom, g.walkerZoom = 5.0;
+        EXPECT_EQ(Wheel(w.notches), 1);
+        EXPECT_NEAR(g.walkerZoom, w.want, 1e-12) << w.zoom << " " << w.notches;
+        EXPECT_EQ(g.zoom, w.zoom) << "the cockpit's zoom is left alone";
+    }
+    // The walker's type without the walker: consumed, nothing changes.
+    g.walkerActive = 0, g.walkerZoom = 5.0;
+    EXPECT_EQ(Wheel(1), 1);
+    EXPECT_EQ(g.walkerZoom, 5.0);
+}
+
 TEST_F(InputTest, WheelZoomAndSpotDistanceStopAtTheirLimits) {
     g.wheelZoomEnabled = 1;
     g.zoom = 30.0;

@@ -198,6 +198,44 @@ TEST_F(TrafficTest, BindsOnceAndOnlyToAnAlreadyLoadedContainer) {
     EXPECT_EQ(calls.strayCalls, 0);
 }
 
+// A function address read from the host is called only where it can be
+// read: a call into memory that is not there faults whatever it was meant
+// to be. Readable addresses the host never handed out are still called
+// (the module cannot tell code from data) and answer nothing.
+TEST_F(TrafficTest, FunctionsInMemoryThatCannotBeReadAreNeverCalled) {
+    enum Slot { kGetter, kCount, kGet, kEntry4 };
+    const HostAddr unreadable = hostsim::kSimUnreadableList;  // never committed
+    const HostAddr readable = hostsim::kSimAiData + 0x100;    // data, not a function
+    const struct { Slot slot; HostAddr fn; int listed; long stray; } cases[] = {
+        {kGetter, unreadable, 0, 0}, {kCount, unreadable, 0, 0}, {kGet, unreadable, 0, 0},
+        {kEntry4, unreadable, 2, 0}, {kGetter, readable, 0, 2},  {kEntry4, readable, 2, 1},
+    };
+    for (const auto& c : cases) {
+        hostsim::Traffic() = hostsim::TrafficHost{};
+        Ai("A", 47.0, 8.0, 1000.0);
+        Ai("B", 47.0, 8.0, 1000.0);
+        Ai("C", 47.0, 8.0, 1000.0);
+        ResetTrafficList();
+        const HostAddr table = hostsim::Read32(hostsim::kSimContainer);
+        const HostAddr objectB = hostsim::Read32(hostsim::kSimContainerSlots + 4);
+        const HostAddr at[] = {hostsim::kSimAcontainLinkage + 0x4C, table + 4, table + 8,
+                               hostsim::Read32(objectB) + 0x10};
+        hostsim::Write32(at[c.slot], c.fn);
+        TrafficRecord records[8];
+        EnumerateTraffic(records, 8);
+        const int listed = EnumerateTraffic(records, 8);
+        EXPECT_EQ(listed, c.listed) << "slot " << c.slot << " fn " << std::hex << c.fn;
+        if (listed == 2) {
+            EXPECT_STREQ(records[0].name, "A");
+            EXPECT_STREQ(records[1].name, "C");
+        } else {
+            EXPECT_EQ(hostsim::Traffic().calls.moduleLookups, 2) << "unbound: the binding is tried again";
+        }
+        EXPECT_EQ(hostsim::Traffic().calls.unreadableCalls, 0) << "slot " << c.slot;
+        EXPECT_EQ(hostsim::Traffic().calls.strayCalls, c.stray) << "slot " << c.slot;
+    }
+}
+
 TEST_F(TrafficTest, CapacityBoundsTheHostIndexNotTheNumberFilled) {
     for (int i = 0; i < 600; i++) {
         hostsim::Traffic().aircraft.push_back(hostsim::AiAircraft{

@@ -297,6 +297,29 @@ TEST_F(WalkerTest, EveryHostRecordGetsTheWalkersEyeInItsUnits) {
     EXPECT_EQ(words[1], 127506841u);
 }
 
+// Looking straight ahead the projection is S itself: its depth factor is
+// 0.5 / zoom, whatever the sign of a stored zoom, and 0.5 where that
+// quotient is not a number the host's matrix could hold.
+TEST_F(WalkerTest, TheProjectionDepthIsHalfOverTheZoomWhereThatIsANumber) {
+    const struct { double zoom, depth; } cases[] = {
+        {2.0, 0.25}, {0.25, 2.0}, {32.0, 0.015625}, {-4.0, -0.125},
+        {0.0, 0.5},  {1e-320, 0.5}, {std::nan(""), 0.5}, {-INFINITY, -0.0},
+    };
+    for (const auto& c : cases) {
+        std::memset(&g, 0, sizeof g);
+        LocateHostModules(&g);
+        g.walkerActive = 1, g.walkerKeepPosition = 1;
+        g.walkerLatitude = 47.5, g.walkerLongitude = 8.5, g.walkerZoom = c.zoom;
+        ASSERT_EQ(Frame(), 1);
+        float m[16];
+        hostsim::Read(hostsim::kSimG3dBase + kG3dProjectionMatrix, m, sizeof m);
+        EXPECT_EQ(m[10], float(c.depth)) << c.zoom;
+        EXPECT_FLOAT_EQ(m[5], 1024.0f / 768.0f) << c.zoom;
+        EXPECT_EQ(m[0], 1.0f);
+        EXPECT_EQ(m[15], 1.0f);
+    }
+}
+
 TEST_F(WalkerTest, WithoutGlobalDllOrAGeoRecordOnlyTheViewAndProjectionAreWritten) {
     hostsim::SetModuleList(hostsim::kModulesEmpty);
     std::memset(&g, 0, sizeof g);
