@@ -27,6 +27,8 @@ static constexpr double kWarmUpSeconds = 2.0;
 static constexpr double kSoundStartSeconds = 5.0;
 // Above this height the pilot cannot be walking outside.
 static constexpr double kWalkerMaxHeightFeet = 30.0;
+// An attitude angle turning faster than this (degrees a second) knocks.
+static constexpr double kKnockRate = 10.0;
 
 // [SECTION] Eye point
 
@@ -169,14 +171,16 @@ static void DecideEffectSounds(const double prev[3]) {
         StartEffectSound(PlatRand() % 2 == 0 ? SCREECH2 : SCREECH1, 0);
     }
 
-    // Before the pilot view has kept an attitude, or without a clock step,
-    // there is no rate to speak of.
-    bool hadAttitude = prev[0] != 0.0 || prev[1] != 0.0 || prev[2] != 0.0;
-    if (knocks && hadAttitude && g.frameDelta > 0.0) {
+    // A change within a frame of no time is infinitely fast (no change is
+    // not); a clock that stepped back, or is not a number, gives no rate.
+    if (knocks && g.frameDelta >= 0.0) {
         double changes[3] = {AttitudeChange(g.aircraftPitch, prev[0]), AttitudeChange(g.aircraftHeading, prev[1]),
                              AttitudeChange(g.aircraftBank, prev[2])};
         bool fast = false;
-        for (double c : changes) fast = fast || std::fabs(c) / g.frameDelta > 10.0;
+        for (double c : changes) {
+            double size = std::fabs(c);
+            fast = fast || (g.frameDelta > 0.0 ? size / g.frameDelta > kKnockRate : size > 0.0);
+        }
         if (fast) StartEffectSound(PlatRand() % 2 == 0 ? TURBULENCE2 : TURBULENCE1, 0);
     }
 }

@@ -4,6 +4,7 @@
 // shut-down. Touches: MainState.
 #include "dialogs/setup_dialog.h"
 
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -226,5 +227,9 @@ double ParseAngle(const char* text) {
             if (partCount < 2) partCount++;
         }
     }
-    return (ParseLeadingDouble(parts[0]) + ParseLeadingDouble(parts[1]) / 60.0) * kDegToRad * sign;
+    // Two numbers near the largest double add up past it: saturate, as the
+    // number reader does, so the padlock point is always a number.
+    double degrees = ParseLeadingDouble(parts[0]) + ParseLeadingDouble(parts[1]) / 60.0;
+    if (std::isinf(degrees)) degrees = degrees > 0.0 ? DBL_MAX : -DBL_MAX;
+    return degrees * kDegToRad * sign;
 }

@@ -251,14 +251,34 @@ PlatResult PLAT_CALLBACK CaptureTextProc(PlatWindow window, std::uint32_t messag
     return previous ? PlatCallWindowProc(previous, window, message, wParam, lParam) : 0;
 }
 
+bool IsModifierKey(PlatWParam key) {
+    return key == PlatWParam(kVirtualKeyShift) || key == PlatWParam(kVirtualKeyControl) ||
+           key == PlatWParam(kVirtualKeyAlt);
+}
+
+// A key other than SHIFT, CONTROL and ALT (either side) or a mouse button
+// held down at this moment.
+bool OtherKeyHeld() {
+    constexpr int kLeftShift = 0xA0, kRightAlt = 0xA5;  // VK_LSHIFT .. VK_RMENU
+    for (int key = 1; key < 255; key++) {
+        if (IsModifierKey(PlatWParam(key)) || (key >= kLeftShift && key <= kRightAlt)) continue;
+        if (PlatKeyDown(key)) return true;
+    }
+    return false;
+}
+
 // A release: Escape cancels; anything else is the key, with the modifiers
-// held at this moment.
+// held at this moment. A modifier let go while another key is still held
+// only stops modifying it: that key's release is taken, without the
+// modifier (SHIFT, F1 down, SHIFT up, F1 up gives F1 alone); a modifier
+// released on its own is the key (16 for SHIFT).
 void CaptureRelease(PlatWindow dialog, std::uint32_t message, PlatWParam wParam) {
     KeyBinding* record = reinterpret_cast<KeyBinding*>(PlatProperty(dialog, kKeyProperty));
     if (!record || (message == kMsgKeyUp && wParam == PlatWParam(kVirtualKeyEscape))) {
         PlatEndDialog(dialog, 0);
         return;
     }
+    if (message == kMsgKeyUp && IsModifierKey(wParam) && OtherKeyHeld()) return;
     int keyCode = int(wParam);
     if (message == kMsgLButtonUp) keyCode = kKeyCodeMouseLeft;
     if (message == kMsgRButtonUp) keyCode = kKeyCodeMouseRight;

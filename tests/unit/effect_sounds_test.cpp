@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -373,6 +374,170 @@ TEST(EffectSoundsFromTheTick, FootstepsLoopOnlyWhileWalkingOutside) {
         EXPECT_EQ(IsPlaying(WALK), c.walking) << "case " << (&c - cases);
         EXPECT_FALSE(IsPlaying(RUN)) << "case " << (&c - cases);
         if (c.flag) g_hostgate.*(c.flag) = 0;
+    }
+}
+
+// [SECTION] Each decision of the camera tick
+
+// Host variables the decisions read, by id.
+constexpr std::uint32_t kVarOnGround = 60, kVarOverspeed = 68, kVarAltitude = 73, kVarGroundElevation = 2,
+                        kVarPitch = 77, kVarBank = 79, kVarHeading = 86, kVarWind = 343, kVarBuffet = 349,
+                        kVarGLoad = 351, kVarForward = 551;
+constexpr double kFeetPerSecond = 1.0 / 0.3048;  // variable 551 is in feet per second
+
+// Past the five seconds with every effect and its sounds switched on, in
+// the air, level on heading 90, no wind, 1 g, no buffeting, no overspeed.
+struct DecidingModule : TickingModule {
+    explicit DecidingModule(int viewType) {
+        g_main.ViewTurbOn = g_main.GroundTurbOn = g_main.ViewTurbSoundOn = g_main.GroundTurbSoundOn = 1;
+        hostsim::SetViewType(3, viewType);
+        const std::pair<std::uint32_t, double> calm[] = {
+            {kVarOnGround, 0.0}, {kVarOverspeed, 0.0}, {kVarWind, 0.0},   {kVarBuffet, 32768.0},
+            {kVarGLoad, 624.0},  {kVarPitch, 0.0},     {kVarBank, 0.0},   {kVarHeading, 90.0},
+            {kVarForward, 60.0 * kFeetPerSecond},
+        };
+        for (const auto& [id, value] : calm) hostsim::SetVariable(id, value);
+        for (int i = 0; i < 160; i++) Tick(33);  // 1.0 + 159 x 0.033 = 6.2 s
+    }
+    ~DecidingModule() { hostsim::ClearVariableOverrides(); }
+};
+
+struct Expected {
+    int slot;
+    int state;      // 0 silent, 1 played once, 2 looping
+    double volume;  // < 0: not looked at
+};
+
+void ExpectSlots(const char* what, const std::vector<Expected>& expected) {
+    for (const Expected& e : expected) {
+        const EffectSoundSlot& s = Slot(e.slot);
+        ASSERT_EQ(s.loaded, 1) << what;
+        EXPECT_EQ(IsPlaying(e.slot), e.state != 0) << what << ": " << EffectSoundFile(e.slot);
+        EXPECT_EQ(s.looping, e.state == 2 ? 1 : 0) << what << ": " << EffectSoundFile(e.slot);
+        if (e.state != 0) EXPECT_EQ(s.playState, e.state) << what << ": " << EffectSoundFile(e.slot);
+        if (e.volume >= 0.0) EXPECT_NEAR(s.volume, e.volume, 1e-9) << what << ": " << EffectSoundFile(e.slot);
+    }
+}
+
+// One frame (100 ms) with the variables changed: which sounds it starts,
+// at which volume, and which it leaves silent.
+TEST(EffectSoundsFromTheTick, EachDecisionStartsOnlyItsSound) {
+    const int kSpot = 4, kCockpit = 2, kTower = 1;
+    const struct {
+        const char* what;
+        int viewType;
+        std::vector<std::pair<std::uint32_t, double>> variables;
+        std::function<void()> also;
+        std::vector<Expected> expected;
+        int frames = 1;  // buffeting is measured when the next impulse is drawn: within 2 s
+    } cases[] = {
+        {"wind 4 outside the cockpit", kSpot, {{kVarWind, 4.0}}, {}, {{WIND_4_9, 2, 0.4}, {WIND_10_X, 0, -1}}},
+        {"wind just under 4", kSpot, {{kVarWind, 3.99}}, {}, {{WIND_4_9, 0, -1}, {WIND_10_X, 0, -1}}},
+        {"wind just under 10", kSpot, {{kVarWind, 9.99}}, {}, {{WIND_4_9, 2, 0.999}, {WIND_10_X, 0, -1}}},
+        {"wind 10", kSpot, {{kVarWind, 10.0}}, {}, {{WIND_10_X, 2, 1.0}, {WIND_4_9, 0, -1}}},
+        {"wind 25 is held at volume 1", kSpot, {{kVarWind, 25.0}}, {}, {{WIND_10_X, 2, 1.0}}},
+        {"no wind in the virtual cockpit", kCockpit, {{kVarWind, 6.0}}, {}, {{WIND_4_9, 0, -1}}},
+        {"no wind in a view of type 1", kTower, {{kVarWind, 14.0}}, {}, {{WIND_10_X, 0, -1}}},
+        {"buffeting in the virtual cockpit", kCockpit, {{kVarBuffet, 0.2 * 32768.0}}, {}, {{STRESS, 2, -1}}, 25},
+        {"buffeting outside it", kSpot, {{kVarBuffet, 0.2 * 32768.0}}, {}, {{STRESS, 0, -1}}, 25},
+        {"no buffeting", kCockpit, {{kVarBuffet, 0.5 * 32768.0}}, {}, {{STRESS, 0, -1}}, 25},
+        {"rolling at 11.5 m/s", kCockpit, {{kVarOnGround, 1.0}, {kVarForward, 11.5 * kFeetPerSecond}}, {},
+         {{GROUND_NOISE, 2, 0.5}}},
+        {"rolling at 5.01 m/s", kCockpit, {{kVarOnGround, 1.0}, {kVarForward, 5.01 * kFeetPerSecond}}, {},
+         {{GROUND_NOISE, 2, 0.01 / 13.0}}},
+        {"rolling at 40 m/s", kCockpit, {{kVarOnGround, 1.0}, {kVarForward, 40.0 * kFeetPerSecond}}, {},
+         {{GROUND_NOISE, 2, 1.0}}},
+        {"rolling at 4.99 m/s", kCockpit, {{kVarOnGround, 1.0}, {kVarForward, 4.99 * kFeetPerSecond}}, {},
+         {{GROUND_NOISE, 0, -1}}},
+        {"rolling in the spot view", kSpot, {{kVarOnGround, 1.0}}, {}, {{GROUND_NOISE, 0, -1}}},
+        {"rolling without ground turbulence sounds", kCockpit, {{kVarOnGround, 1.0}},
+         [] { g_main.GroundTurbSoundOn = 0; }, {{GROUND_NOISE, 0, -1}}},
+        {"rolling without ground turbulence", kCockpit, {{kVarOnGround, 1.0}}, [] { g_main.GroundTurbOn = 0; },
+         {{GROUND_NOISE, 0, -1}}},
+        {"1.81 g, rand even", kCockpit, {{kVarGLoad, 1.81 * 624.0}}, [] { hostsim::FeedRand(std::vector<int>(40, 4)); },
+         {{SCREECH2, 1, -1}, {SCREECH1, 0, -1}}},
+        {"-0.01 g, rand odd", kCockpit, {{kVarGLoad, -0.01 * 624.0}}, [] { hostsim::FeedRand(std::vector<int>(40, 7)); },
+         {{SCREECH1, 1, -1}, {SCREECH2, 0, -1}}},
+        {"1.79 g", kCockpit, {{kVarGLoad, 1.79 * 624.0}}, {}, {{SCREECH1, 0, -1}, {SCREECH2, 0, -1}}},
+        {"2.5 g in the spot view", kSpot, {{kVarGLoad, 2.5 * 624.0}}, {}, {{SCREECH1, 0, -1}, {SCREECH2, 0, -1}}},
+        {"2.5 g without head latency sounds", kCockpit, {{kVarGLoad, 2.5 * 624.0}},
+         [] { g_main.ViewTurbSoundOn = 0; }, {{SCREECH1, 0, -1}, {SCREECH2, 0, -1}}},
+        {"2.5 g without head latency", kCockpit, {{kVarGLoad, 2.5 * 624.0}}, [] { g_main.ViewTurbOn = 0; },
+         {{SCREECH1, 0, -1}, {SCREECH2, 0, -1}}},
+        // 100 ms frames: a change above 1 degree is above 10 degrees a second.
+        {"bank 1.1 degrees in a frame, rand even", kCockpit, {{kVarBank, 1.1}}, [] { hostsim::FeedRand(std::vector<int>(40, 2)); },
+         {{TURBULENCE2, 1, -1}, {TURBULENCE1, 0, -1}}},
+        {"pitch -1.1 degrees, rand odd", kCockpit, {{kVarPitch, -1.1}}, [] { hostsim::FeedRand(std::vector<int>(40, 1)); },
+         {{TURBULENCE1, 1, -1}, {TURBULENCE2, 0, -1}}},
+        {"heading 0.9 degrees", kCockpit, {{kVarHeading, 90.9}}, {}, {{TURBULENCE1, 0, -1}, {TURBULENCE2, 0, -1}}},
+        {"heading 1.1 degrees", kCockpit, {{kVarHeading, 91.1}}, [] { hostsim::FeedRand(std::vector<int>(40, 0)); },
+         {{TURBULENCE2, 1, -1}}},
+        {"a fast turn in the spot view", kSpot, {{kVarHeading, 120.0}}, {}, {{TURBULENCE1, 0, -1}, {TURBULENCE2, 0, -1}}},
+        {"a fast turn without head latency sounds", kCockpit, {{kVarHeading, 120.0}},
+         [] { g_main.ViewTurbSoundOn = 0; }, {{TURBULENCE1, 0, -1}, {TURBULENCE2, 0, -1}}},
+    };
+    for (const auto& c : cases) {
+        DecidingModule module(c.viewType);
+        for (const auto& [id, value] : c.variables) hostsim::SetVariable(id, value);
+        if (c.also) c.also();
+        for (int i = 0; i < c.frames; i++) module.Tick(100);
+        ExpectSlots(c.what, c.expected);
+        for (int slot : {WALK, RUN, OVERSPEED_NOISE}) EXPECT_FALSE(IsPlaying(slot)) << c.what << " " << slot;
+    }
+}
+
+// The attitude change is taken the short way round, and from a level
+// attitude on heading 0 as from any other.
+TEST(EffectSoundsFromTheTick, AttitudeChangesThroughNorthAndFromZero) {
+    const struct {
+        double fromHeading, toHeading, toBank;
+        bool knock;
+    } cases[] = {
+        {359.5, 0.7, 0.0, true},   // 1.2 degrees: 12 a second
+        {359.5, 0.3, 0.0, false},  // 0.8 degrees
+        {0.3, 359.5, 0.0, false},
+        {0.0, 0.0, 2.0, true},     // from pitch, heading and bank all 0
+        {0.0, 0.0, 0.0, false},
+    };
+    for (const auto& c : cases) {
+        DecidingModule module(2);
+        hostsim::SetVariable(kVarHeading, c.fromHeading);
+        for (int i = 0; i < 20; i++) module.Tick(100);  // a knock for this turn has played out
+        ASSERT_FALSE(IsPlaying(TURBULENCE1) || IsPlaying(TURBULENCE2)) << c.fromHeading;
+        hostsim::SetVariable(kVarHeading, c.toHeading);
+        hostsim::SetVariable(kVarBank, c.toBank);
+        hostsim::FeedRand(std::vector<int>(40, 5));
+        module.Tick(100);
+        EXPECT_EQ(IsPlaying(TURBULENCE1), c.knock) << c.fromHeading << " to " << c.toHeading << " bank " << c.toBank;
+    }
+}
+
+// The overspeed roar needs the longitudinal speed above 1.2 times the speed
+// at which the indication came on.
+TEST(EffectSoundsFromTheTick, OverspeedNoiseAboveTheReferenceSpeed) {
+    const struct {
+        double onAt, now;  // metres a second
+        int viewType;
+        bool headLatency;
+        bool roar;
+    } cases[] = {
+        {100.0, 121.0, 2, true, true}, {100.0, 119.0, 2, true, false}, {100.0, 150.0, 4, true, false},
+        {100.0, 150.0, 2, false, false},
+    };
+    for (const auto& c : cases) {
+        DecidingModule module(c.viewType);
+        g_main.ViewTurbOn = c.headLatency;
+        hostsim::SetVariable(kVarOverspeed, 1.0);
+        hostsim::SetVariable(kVarForward, c.onAt * kFeetPerSecond);
+        module.Tick(100);
+        EXPECT_FALSE(IsPlaying(OVERSPEED_NOISE)) << c.now;
+        hostsim::SetVariable(kVarForward, c.now * kFeetPerSecond);
+        module.Tick(100);
+        EXPECT_EQ(IsPlaying(OVERSPEED_NOISE), c.roar) << c.now;
+        EXPECT_EQ(Slot(OVERSPEED_NOISE).looping, c.roar ? 1 : 0) << c.now;
+        hostsim::SetVariable(kVarOverspeed, 0.0);
+        module.Tick(100);
+        EXPECT_FALSE(IsPlaying(OVERSPEED_NOISE)) << "indication off";
     }
 }
 

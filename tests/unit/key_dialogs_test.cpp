@@ -315,14 +315,26 @@ TEST_F(KeyDialogsTest, CaptureTakesReleasesWithTheModifiersHeldThen) {
     } cases[] = {
         {"F1 released under SHIFT", [] { Press(kVkShift), Press(kVkF1), Release(kVkF1), Release(kVkShift); },
          kVkF1, 1},
-        {"SHIFT released before F1", [] { Press(kVkShift), Press(kVkF1), Release(kVkShift), Release(kVkF1); },
-         kVkShift, 0},
+        {"SHIFT released before F1 is F1 alone",
+         [] { Press(kVkShift), Press(kVkF1), Release(kVkShift), Release(kVkF1); }, kVkF1, 0},
         {"SHIFT alone", [] { Press(kVkShift), Release(kVkShift); }, kVkShift, 0},
+        {"CONTROL alone", [] { Press(kVkControl), Release(kVkControl); }, kVkControl, 0},
+        {"SHIFT pressed again before F1's release",
+         [] { Press(kVkShift), Press(kVkF1), Release(kVkShift), Press(kVkShift), Release(kVkF1), Release(kVkShift); },
+         kVkF1, 1},
+        {"CONTROL let go before F1, SHIFT kept",
+         [] {
+             Press(kVkShift), Press(kVkControl), Press(kVkF1), Release(kVkControl), Release(kVkF1), Release(kVkShift);
+         },
+         kVkF1, 1},
+        {"SHIFT let go over two keys", [] { Press(kVkShift), Press('A'), Press('B'), Release(kVkShift), Release('B'); },
+         'B', 0},
         {"F1 under CONTROL and SHIFT",
          [] { Press(kVkControl), Press(kVkShift), Press(kVkF1), Release(kVkF1), Release(kVkShift), Release(kVkControl); },
          kVkF1, 3},
         {"F1 under ALT is a system key; ALT's release is taken",
          [] { Press(kVkAlt), Press(kVkF1), Release(kVkF1), Release(kVkAlt); }, kVkAlt, 0},
+        {"ALT let go before F1", [] { Press(kVkAlt), Press(kVkF1), Release(kVkAlt), Release(kVkF1); }, kVkF1, 0},
         {"F10 is a system key", [] { Press(kVkF10), Release(kVkF10), Press('Q'), Release('Q'); }, 'Q', 0},
         {"left button under ALT", [] { Press(kVkAlt), hostsim::MouseButton(0, true), hostsim::MouseButton(0, false); },
          1000, 4},
@@ -476,6 +488,73 @@ TEST_F(KeyDialogsTest, EditedTableSurvivesTheFile) {
         EXPECT_EQ(a.modifiers, b.modifiers) << i;
         EXPECT_EQ(a.doubleFlag, b.doubleFlag) << i;
         EXPECT_EQ(a.deadZone, b.deadZone) << i;
+    }
+}
+
+
+// Keys whose codes the file cannot name (no key name, and a byte that is
+// white space, ',', '[', from 128 up, or the low byte of a larger code) come
+// back from the file as key 0; a key with a name or a printable byte comes
+// back as itself. None of them costs a later binding its place: "[" would
+// end the section if it were written.
+TEST_F(KeyDialogsTest, CapturedKeysTheFileCannotNameCostNoOtherBinding) {
+    Start("[Keyboard]\nToggleFlyBy=F1\nSetup=F2,SHIFT\n", 1);
+    const struct {
+        int key;       // virtual key released in the capture box; < 0: joystick button index -key
+        int readBack;  // its key code after a stop and a start
+    } keys[] = {
+        {0x5B, 0},    // left Windows key: byte '['
+        {0xDB, 0},    // the '[' key of a US keyboard: a byte from 128 up
+        {0x2C, 0},    // print screen: byte ','
+        {0x5D, ']'},  // the applications key: byte ']', printable, comes back
+        {0x20, 0x20}, // SPACE has a key name
+        {0x14, 0},    // caps lock: a control byte
+        {-30, 0},     // joystick 1 button index 30: code 340, low byte 'T'
+        {'J', 'J'},
+    };
+    std::vector<Action> actions;
+    const int added = int(sizeof keys / sizeof keys[0]);
+    actions.push_back([added] {
+        for (int i = 0; i < added; i++) hostsim::Click(1004);
+        hostsim::SelectRows(1044, {1});  // "Setup": its key becomes the left Windows key too
+        hostsim::Click(1006);
+        hostsim::Click(1017);
+    });
+    for (const auto& k : keys) {
+        actions.push_back([] { hostsim::SelectRows(1044, {0}), hostsim::Click(1043); });  // "Crouch"
+        const int key = k.key;
+        actions.push_back([key] {
+            if (key >= 0) {
+                Press(key), Release(key);
+                return;
+            }
+            hostsim::SetJoystickButton(0, -key, true);
+            hostsim::Get().clockMs += 100;
+            hostsim::RunDialogTimers();
+            hostsim::SetJoystickButton(0, -key, false);
+            hostsim::Get().clockMs += 100;
+            hostsim::RunDialogTimers();
+        });
+    }
+    actions.push_back([] { Press(0x5B), Release(0x5B); });
+    Script(actions);
+    OpenKeyAssignmentDialog(host.main);
+    ASSERT_EQ(g_keyBindings.count, 2 + added);
+    EXPECT_EQ(g_keyBindings.bindings[1].keyCode, 0x5B);
+    EXPECT_EQ(g_keyBindings.bindings[2 + 6].keyCode, 340);
+
+    hostsim::UnloadModule();
+    hostsim::LoadModule();
+    ASSERT_EQ(g_keyBindings.count, 2 + added);
+    EXPECT_STREQ(g_keyBindings.bindings[0].name, "ToggleFlyBy");
+    EXPECT_EQ(g_keyBindings.bindings[0].keyCode, 0x70);
+    EXPECT_STREQ(g_keyBindings.bindings[1].name, "Setup");
+    EXPECT_EQ(g_keyBindings.bindings[1].keyCode, 0);
+    EXPECT_EQ(g_keyBindings.bindings[1].modifiers, 0);
+    for (int i = 0; i < added; i++) {
+        const KeyBinding& b = g_keyBindings.bindings[2 + i];
+        EXPECT_STREQ(b.name, "PilotCrouch") << i;
+        EXPECT_EQ(b.keyCode, keys[i].readBack) << "key " << keys[i].key;
     }
 }
 

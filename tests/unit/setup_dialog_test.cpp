@@ -4,6 +4,7 @@
 // "%.0f", "%.2f", degrees and minutes) and the clamps.
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -47,6 +48,8 @@ TEST(PadlockText, LatitudeAndLongitudeInDegreesAndMinutes) {
         {false, 0.0, "N0\xB0" "0.00'"},
         {false, 89.999, "N89\xB0" "59.94'"},
         {false, 12.0 + 1.0 / 7200.0, "N12\xB0" "0.01'"},
+        {false, 45.99999, "N45\xB0" "60.00'"},  // 59.9994 minutes
+        {false, -45.99999, "S45\xB0" "60.00'"},
         {true, 190.0, "W170\xB0" "0.00'"},
         {true, 45.0, "E44\xB0" "60.00'"},
         {true, -10.0, "W9\xB0" "60.00'"},
@@ -119,10 +122,16 @@ TEST(PadlockText, ParseAngleReadsLettersPartsAndBlanks) {
         {"45\xB0" "30'15", 45.25},          // a third part replaces the minutes
         {"1234567890123456789\xB0", 123456789012345.0},  // parts keep 15 characters
     };
+
     for (const auto& c : cases) {
         EXPECT_DOUBLE_EQ(ParseAngle(c.text), c.degrees * kAngleFactor) << "\"" << c.text << "\"";
     }
     EXPECT_DOUBLE_EQ(ParseAngle(nullptr), 0.0);
+    // Degrees and minutes beyond the double range add up to the largest
+    // double, not to an infinity.
+    EXPECT_EQ(ParseAngle("1e999\xB0" "1e999'"), DBL_MAX * kAngleFactor);
+    EXPECT_EQ(ParseAngle("S-1e999\xB0-1e999'"), DBL_MAX * kAngleFactor);
+    EXPECT_EQ(ParseAngle("W1.79e308\xB0" "9e307'"), -DBL_MAX * kAngleFactor);  // 1.79e308 + 1.5e306
 }
 
 // Whatever the text, the reader stays inside it: every text lives in a heap
