@@ -17,6 +17,7 @@
 #include "pilotview/pilot_view.h"
 #include "test_host.h"
 #include "udp_sender.h"
+#include "view_record_fixture.h"
 
 namespace {
 
@@ -348,31 +349,17 @@ void HeadAxes(double p, double h, double b, double rows[3][3]) {
     }
 }
 
-class TrackedCockpitTest : public ::testing::Test {
+class TrackedCockpitTest : public ViewRecordTest {
 protected:
     void SetUp() override {
-        std::memset(&g, 0, sizeof g);
-        LocateHostModules(&g);
-        g.frameDelta = 0.05;
+        ViewRecordTest::SetUp();
         ASSERT_EQ(UpdatePilotView(&g, 1), 1);  // the host's view taken over
         g.trackedPoseOn = 1;
         const double eye[3] = {0.1, -0.05, 0.2}, head[3] = {-15.0, 30.0, 10.0};
         std::memcpy(g.trackedEye, eye, sizeof eye);
         std::memcpy(g.trackedHead, head, sizeof head);
     }
-    template <typename T>
-    T HostField(std::uint32_t offset) const {
-        T value;
-        hostsim::Read(view + offset, &value, sizeof value);
-        return value;
-    }
-    template <typename T>
-    void SetHostField(std::uint32_t offset, T value) { hostsim::Write(view + offset, &value, sizeof value); }
     float HostMatrix(int row, int column) const { return HostField<float>(kViewMatrix + 16 * row + 4 * column); }
-
-    TestHost host;
-    HostgateContext g;
-    HostAddr view = hostsim::ViewAddress(3);
 };
 
 TEST_F(TrackedCockpitTest, PoseIsWrittenOnTopOfTheEngineStateWhichItLeavesAlone) {

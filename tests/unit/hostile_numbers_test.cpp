@@ -22,6 +22,7 @@
 #include "pilotview/pilot_view.h"
 #include "shell/command_dispatch.h"
 #include "test_host.h"
+#include "view_record_fixture.h"
 
 namespace {
 
@@ -212,30 +213,13 @@ TEST(HostVariables, HugeFiniteValuesConvertWithoutTrouble) {
     }
 }
 
-class HostileViewRecord : public ::testing::Test {
+class HostileViewRecord : public ViewRecordTest {
 protected:
-    void SetUp() override {
-        std::memset(&g, 0, sizeof g);
-        LocateHostModules(&g);
-        g.frameDelta = 0.05;
-    }
-    template <typename T>
-    T HostField(std::uint32_t offset) const {
-        T value;
-        hostsim::Read(view + offset, &value, sizeof value);
-        return value;
-    }
-    template <typename T>
-    void SetHostField(std::uint32_t offset, T value) { hostsim::Write(view + offset, &value, sizeof value); }
     std::vector<std::uint8_t> Record() const {
         std::vector<std::uint8_t> bytes(kHostViewSize);
         hostsim::Read(view, bytes.data(), kHostViewSize);
         return bytes;
     }
-
-    TestHost host;
-    HostgateContext g;
-    HostAddr view = hostsim::ViewAddress(3);
 };
 
 // One NaN in the matrix (row 2, column 1, at 0x74) is taken as 0: the head

@@ -10,6 +10,7 @@
 #include "hostsim/host_process.h"
 #include "pilotview/pilot_view.h"
 #include "test_host.h"
+#include "view_record_fixture.h"
 
 namespace {
 
@@ -22,30 +23,13 @@ constexpr float kPitch10Heading30[3][3] = {{0.8660254f, 0.0f, -0.5f},
                                            {0.0868241f, 0.9848077f, 0.1503837f},
                                            {0.4924039f, -0.1736482f, 0.8528685f}};
 
-class PilotViewTest : public ::testing::Test {
+class PilotViewTest : public ViewRecordTest {
 protected:
-    void SetUp() override {
-        std::memset(&g, 0, sizeof g);
-        LocateHostModules(&g);
-        g.frameDelta = 0.05;
-    }
-    template <typename T>
-    T HostField(std::uint32_t offset) const {
-        T value;
-        hostsim::Read(view + offset, &value, sizeof value);
-        return value;
-    }
-    template <typename T>
-    void SetHostField(std::uint32_t offset, T value) { hostsim::Write(view + offset, &value, sizeof value); }
     // Element k of the 3 x 3 view matrix, row by row.
     static std::uint32_t MatrixAt(int k) { return kViewMatrix + 16 * (k / 3) + 4 * (k % 3); }
     float HostMatrix(int k) const { return HostField<float>(MatrixAt(k)); }
     // A frame after the host's view has been taken over once.
     void Adopted() { ASSERT_EQ(UpdatePilotView(&g, 1), 1); }
-
-    TestHost host;
-    HostgateContext g;
-    HostAddr view = hostsim::ViewAddress(3);
 };
 
 TEST(PilotViewSteps, AnglesGoTheShortWayAndStepsSnapOnlyWhenPassing) {

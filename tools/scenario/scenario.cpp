@@ -30,6 +30,16 @@ bool ScenarioError(Scenario& s, const char* format, ...) {
     return false;
 }
 
+bool RunSubCommand(Scenario& s, const Args& a, const ScenarioSubCommand* subs, std::size_t count, const char* usage) {
+    for (std::size_t i = 0; i < count && !a.empty(); i++) {
+        if (a[0] != subs[i].name) continue;
+        const Args rest(a.begin() + 1, a.end());
+        if (rest.size() < subs[i].minArgs || rest.size() > subs[i].maxArgs) break;
+        return subs[i].run(s, rest);
+    }
+    return ScenarioError(s, "%s", usage);
+}
+
 void Emit(Scenario& s, const char* format, ...) {
     va_list args;
     va_start(args, format);

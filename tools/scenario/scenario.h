@@ -67,6 +67,17 @@ bool ScenarioError(Scenario& s, const char* format, ...)
     __attribute__((format(printf, 2, 3)))
 #endif
     ;
+
+// A command whose first argument names a sub-command ("joystick press ...").
+struct ScenarioSubCommand {
+    const char* name;
+    std::size_t minArgs, maxArgs;  // arguments after the sub-command's name
+    ScenarioFn run;
+};
+// Runs the sub-command a[0] names with the arguments after it; an unknown
+// name or a wrong count reports usage.
+bool RunSubCommand(Scenario& s, const Args& a, const ScenarioSubCommand* subs, std::size_t count, const char* usage);
+
 void Emit(Scenario& s, const char* format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 2, 3)))

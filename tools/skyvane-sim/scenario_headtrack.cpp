@@ -139,22 +139,11 @@ static const char* const kUsage =
     " | send-hex HEX|- | occupy | free";
 
 static bool HeadTrack(Scenario& s, const Args& a) {
-    struct Sub {
-        const char* name;
-        std::size_t args;
-        ScenarioFn run;
+    static const ScenarioSubCommand kSubs[] = {
+        {"config", 1, 1, Config},     {"send", 6, 6, Send},       {"send-size", 7, 7, SendSize},
+        {"send-hex", 1, 1, SendHex},  {"occupy", 0, 0, Occupy},   {"free", 0, 0, Free},
     };
-    static const Sub kSubs[] = {
-        {"config", 1, Config}, {"send", 6, Send},   {"send-size", 7, SendSize},
-        {"send-hex", 1, SendHex}, {"occupy", 0, Occupy}, {"free", 0, Free},
-    };
-    for (const Sub& sub : kSubs) {
-        if (a[0] != sub.name) continue;
-        const Args rest(a.begin() + 1, a.end());
-        if (rest.size() != sub.args) return ScenarioError(s, "%s", kUsage);
-        return sub.run(s, rest);
-    }
-    return ScenarioError(s, "%s", kUsage);
+    return RunSubCommand(s, a, kSubs, sizeof kSubs / sizeof kSubs[0], kUsage);
 }
 
 static const ScenarioCommand kHeadTrackCommands[] = {

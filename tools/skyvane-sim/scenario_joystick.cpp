@@ -91,23 +91,12 @@ static const char* const kUsage = "joystick attach N | press SLOT BUTTON | relea
                                   " | fail-state SLOT [off] | lose SLOT [N] | fail-setup SLOT STEP";
 
 static bool Joystick(Scenario& s, const Args& a) {
-    struct Sub {
-        const char* name;
-        std::size_t minArgs, maxArgs;
-        ScenarioFn run;
-    };
-    static const Sub kSubs[] = {
+    static const ScenarioSubCommand kSubs[] = {
         {"attach", 1, 1, Attach},         {"press", 2, 2, Press},         {"release", 2, 2, Release},
         {"fail-poll", 1, 2, FailPoll},    {"fail-state", 1, 2, FailState}, {"lose", 1, 2, Lose},
         {"fail-setup", 2, 2, FailSetup},
     };
-    for (const Sub& sub : kSubs) {
-        if (a[0] != sub.name) continue;
-        const Args rest(a.begin() + 1, a.end());
-        if (rest.size() < sub.minArgs || rest.size() > sub.maxArgs) return ScenarioError(s, "%s", kUsage);
-        return sub.run(s, rest);
-    }
-    return ScenarioError(s, "%s", kUsage);
+    return RunSubCommand(s, a, kSubs, sizeof kSubs / sizeof kSubs[0], kUsage);
 }
 
 static const ScenarioCommand kJoystickCommands[] = {

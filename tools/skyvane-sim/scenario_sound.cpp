@@ -169,23 +169,12 @@ static const char* const kUsage =
     " | fail STEP [N|always [RESULT]] | lose [N] | resource NAME TYPE PATH";
 
 static bool SoundCommand(Scenario& s, const Args& a) {
-    struct Sub {
-        const char* name;
-        std::size_t minArgs, maxArgs;
-        ScenarioFn run;
-    };
-    static const Sub kSubs[] = {
+    static const ScenarioSubCommand kSubs[] = {
         {"pack", 0, 1, Pack},         {"device", 1, 1, Device}, {"listener", 1, 1, Listener},
         {"hrtf", 1, 1, Hrtf},         {"fail", 1, 3, Fail},     {"lose", 0, 1, Lose},
         {"resource", 3, 3, Resource},
     };
-    for (const Sub& sub : kSubs) {
-        if (a[0] != sub.name) continue;
-        const Args rest(a.begin() + 1, a.end());
-        if (rest.size() < sub.minArgs || rest.size() > sub.maxArgs) return ScenarioError(s, "%s", kUsage);
-        return sub.run(s, rest);
-    }
-    return ScenarioError(s, "%s", kUsage);
+    return RunSubCommand(s, a, kSubs, sizeof kSubs / sizeof kSubs[0], kUsage);
 }
 
 static const ScenarioCommand kSoundCommands[] = {
