@@ -26,14 +26,14 @@ if [ -n "$wine32_root" ]; then
   wine=$wine32_root/usr/lib/wine/wine
   export WINEARCH=win32 WINESERVER=/usr/lib/wine/wineserver
   export LD_LIBRARY_PATH=$wine32_root/usr/lib/i386-linux-gnu:$wine32_root/lib/i386-linux-gnu${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}
-  # fs9host needs the simulator's own addresses (its page at 0x47D000, the
-  # records up to 0x0BAE0000) free, but a 32-bit wine puts the heaps and
-  # mapped files it makes before the program starts low in memory, over
-  # them: this keeps wine's own allocations out of that range.
-  export WINEPRELOADRESERVE=00400000-0c000000
 fi
 [ -x "$wine" ] || { echo "no $wine: run scripts/setup.sh" >&2; exit 1; }
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# fs9host needs the simulator's own addresses (its page at 0x47D000, the
+# records up to 0x0BAE0000) free, but wine reserves heaps and maps files low
+# in memory before the program starts, over them (both bitnesses): this
+# keeps wine's own allocations out of that range.
+export WINEPRELOADRESERVE=00400000-0c000000
 
 if [ "$script" = --init ]; then
   mkdir -p "$prefix"

@@ -34,8 +34,6 @@ if [ -n "$wine32_root" ]; then
   wine=$wine32_root/usr/lib/wine/wine
   export WINEARCH=win32 WINESERVER=/usr/lib/wine/wineserver
   export LD_LIBRARY_PATH=$wine32_root/usr/lib/i386-linux-gnu:$wine32_root/lib/i386-linux-gnu${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}
-  # As tests/run_wine.sh: wine's own allocations kept off fs9host's addresses.
-  export WINEPRELOADRESERVE=00400000-0c000000
 fi
 [ -x "$wine" ] || { echo "no $wine: run scripts/setup.sh" >&2; exit 1; }
 if [ -n "$script" ]; then
@@ -59,6 +57,8 @@ ASOUNDRC
 rm -rf "$prefix/drive_c/FS9"
 cp -r "$fs9" "$prefix/drive_c/FS9"
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" HOME=$home
+# As tests/run_wine.sh: wine's own allocations kept off fs9host's addresses.
+export WINEPRELOADRESERVE=00400000-0c000000
 
 if [ -n "$script" ]; then
   actual=$home/actual.out
