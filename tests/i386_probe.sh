@@ -10,19 +10,27 @@ set -u
 dir=$1
 mkdir -p "$dir"
 probe=$dir/i386-probe
+# CTest starts many tests at once that all probe: each builds under its own
+# names and renames into place, so none runs a half-written probe ("text file
+# busy", "exec format error") and skips tests this machine could run.
 if [ ! -x "$probe" ]; then
-  printf 'int main(void) { return 42; }\n' > "$dir/i386-probe.c"
-  if ! cc -m32 -static -o "$probe" "$dir/i386-probe.c" 2>"$dir/i386-probe.log"; then
+  printf 'int main(void) { return 42; }\n' > "$dir/i386-probe.$$.c"
+  if ! cc -m32 -static -o "$probe.$$" "$dir/i386-probe.$$.c" 2>"$dir/i386-probe.log"; then
+    rm -f "$dir/i386-probe.$$.c" "$probe.$$"
     echo "no 32-bit C toolchain (g++-multilib) to probe with"
     exit 1
   fi
+  rm -f "$dir/i386-probe.$$.c"
+  mv -f "$probe.$$" "$probe"
 fi
-"$probe" 2>"$dir/i386-probe.run"
+"$probe" 2>"$dir/i386-probe.$$.run"
 rc=$?
 if [ "$rc" -ne 42 ]; then
-  why=$(tr -d '\n' < "$dir/i386-probe.run")
+  why=$(tr -d '\n' < "$dir/i386-probe.$$.run")
   why=${why##*: }
+  rm -f "$dir/i386-probe.$$.run"
   echo "this kernel refuses to execute i386 code (${why:-exit $rc})"
   exit 1
 fi
+rm -f "$dir/i386-probe.$$.run"
 exit 0

@@ -29,6 +29,11 @@ if [ -n "$wine32_root" ]; then
 fi
 [ -x "$wine" ] || { echo "no $wine: run scripts/setup.sh" >&2; exit 1; }
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# fs9host needs the simulator's own addresses (its page at 0x47D000, the
+# records up to 0x0BAE0000) free, but wine reserves heaps and maps files low
+# in memory before the program starts, over them (both bitnesses): this
+# keeps wine's own allocations out of that range.
+export WINEPRELOADRESERVE=00400000-0c000000
 
 if [ "$script" = --init ]; then
   mkdir -p "$prefix"

@@ -22,15 +22,45 @@
 static long g_allocations;
 static bool g_counting;
 
-void* operator new(std::size_t size) {
+// Every replaceable form, so each allocation is counted (the module's own
+// code uses the nothrow forms) and each block goes back to the allocator
+// that made it: a form left to the sanitizer's runtime would hand out
+// blocks the replaced delete frees with free(), a mismatch it reports once
+// a block outlives the test that made it (the loaded sound bank does).
+static void* CountedAlloc(std::size_t size) noexcept {
     if (g_counting) g_allocations++;
-    if (void* p = std::malloc(size ? size : 1)) return p;
+    return std::malloc(size ? size : 1);
+}
+void* operator new(std::size_t size) {
+    if (void* p = CountedAlloc(size)) return p;
     throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    if (void* p = CountedAlloc(size)) return p;
+    throw std::bad_alloc();
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return CountedAlloc(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return CountedAlloc(size);
 }
 void operator delete(void* p) noexcept {
     std::free(p);
 }
 void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
     std::free(p);
 }
 

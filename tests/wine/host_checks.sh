@@ -29,6 +29,8 @@ fi
 [ -x "$wine" ] || { echo "no $wine: run scripts/setup.sh" >&2; exit 1; }
 [ -x "$fs9/fs9host.exe" ] && [ -f "$fs9/acontain.dll" ] || { echo "no $fs9/fs9host.exe and acontain.dll" >&2; exit 1; }
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# As tests/run_wine.sh: wine's own allocations kept off fs9host's addresses.
+export WINEPRELOADRESERVE=00400000-0c000000
 rm -rf "$prefix/drive_c/FS9"
 cp -r "$fs9" "$prefix/drive_c/FS9"
 

@@ -57,6 +57,8 @@ ASOUNDRC
 rm -rf "$prefix/drive_c/FS9"
 cp -r "$fs9" "$prefix/drive_c/FS9"
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" HOME=$home
+# As tests/run_wine.sh: wine's own allocations kept off fs9host's addresses.
+export WINEPRELOADRESERVE=00400000-0c000000
 
 if [ -n "$script" ]; then
   actual=$home/actual.out

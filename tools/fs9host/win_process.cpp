@@ -70,13 +70,19 @@ void ResetMemory() {
 
 // Granule by granule (a commit may not span two reservations): reserve the
 // 64 KiB granule unless this process has already, then commit the range's
-// pages in it. Pages already committed keep their bytes.
+// pages in it. Pages already committed keep their bytes. A granule that
+// something else holds (a heap, a mapped file) is a failure: committing
+// inside another allocation would share its bytes with the records.
 void Commit(HostAddr addr, std::uint32_t size) {
     if (size == 0) return;
     std::uintptr_t start = addr & ~(kPage - 1);
     std::uintptr_t end = (std::uintptr_t(addr) + size + kPage - 1) & ~(kPage - 1);
     for (std::uintptr_t g = start & ~(kGranule - 1); g < end; g += kGranule) {
-        if (!Reserved(g) && VirtualAlloc(reinterpret_cast<void*>(g), kGranule, MEM_RESERVE, PAGE_NOACCESS)) {
+        if (!Reserved(g)) {
+            if (!VirtualAlloc(reinterpret_cast<void*>(g), kGranule, MEM_RESERVE, PAGE_NOACCESS)) {
+                if (g_failedAddress == 0) g_failedAddress = g > start ? g : start;
+                continue;
+            }
             g_reserved.push_back(g);
         }
         std::uintptr_t from = g > start ? g : start, to = g + kGranule < end ? g + kGranule : end;
