@@ -15,25 +15,7 @@ if [ "${1:-}" = --wine32 ]; then
 fi
 fs9=$1 prefix=$2 script=$3
 
-if [ -z "${DISPLAY:-}" ]; then
-  echo "wine tests need an X display (scripts/test.sh starts Xvfb)" >&2
-  exit 1
-fi
-wine=/usr/lib/wine/wine64
-if [ -n "$wine32_root" ]; then
-  # The 32-bit loader from the private root, its i386 libraries, and the
-  # system's wineserver (the same wine version serves both bitnesses).
-  wine=$wine32_root/usr/lib/wine/wine
-  export WINEARCH=win32 WINESERVER=/usr/lib/wine/wineserver
-  export LD_LIBRARY_PATH=$wine32_root/usr/lib/i386-linux-gnu:$wine32_root/lib/i386-linux-gnu${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}
-fi
-[ -x "$wine" ] || { echo "no $wine: run scripts/setup.sh" >&2; exit 1; }
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# fs9host needs the simulator's own addresses (its page at 0x47D000, the
-# records up to 0x0BAE0000) free, but wine reserves heaps and maps files low
-# in memory before the program starts, over them (both bitnesses): this
-# keeps wine's own allocations out of that range.
-export WINEPRELOADRESERVE=00400000-0c000000
+. "$(dirname "$0")/wine/env.sh"
 
 if [ "$script" = --init ]; then
   mkdir -p "$prefix"

@@ -16,21 +16,8 @@ if [ "${1:-}" = --wine32 ]; then
 fi
 fs9=$1 prefix=$2
 
-if [ -z "${DISPLAY:-}" ]; then
-  echo "wine tests need an X display (scripts/test.sh starts Xvfb)" >&2
-  exit 1
-fi
-wine=/usr/lib/wine/wine64
-if [ -n "$wine32_root" ]; then
-  wine=$wine32_root/usr/lib/wine/wine
-  export WINEARCH=win32 WINESERVER=/usr/lib/wine/wineserver
-  export LD_LIBRARY_PATH=$wine32_root/usr/lib/i386-linux-gnu:$wine32_root/lib/i386-linux-gnu${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}
-fi
-[ -x "$wine" ] || { echo "no $wine: run scripts/setup.sh" >&2; exit 1; }
+. "$(dirname "$0")/env.sh"
 [ -x "$fs9/fs9host.exe" ] && [ -f "$fs9/acontain.dll" ] || { echo "no $fs9/fs9host.exe and acontain.dll" >&2; exit 1; }
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# As tests/run_wine.sh: wine's own allocations kept off fs9host's addresses.
-export WINEPRELOADRESERVE=00400000-0c000000
 rm -rf "$prefix/drive_c/FS9"
 cp -r "$fs9" "$prefix/drive_c/FS9"
 

@@ -23,19 +23,8 @@ if [ "${1:-}" = --wine32 ]; then
 fi
 fs9=$1 prefix=$2 check=$3 script=${4:-}
 
-if [ -z "${DISPLAY:-}" ]; then
-  echo "wine tests need an X display (scripts/test.sh starts Xvfb)" >&2
-  exit 1
-fi
-wine=/usr/lib/wine/wine64
-if [ -n "$wine32_root" ]; then
-  # As tests/run_wine.sh: the private root's loader and i386 libraries (its
-  # libasound2 among them), the system's wineserver.
-  wine=$wine32_root/usr/lib/wine/wine
-  export WINEARCH=win32 WINESERVER=/usr/lib/wine/wineserver
-  export LD_LIBRARY_PATH=$wine32_root/usr/lib/i386-linux-gnu:$wine32_root/lib/i386-linux-gnu${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}
-fi
-[ -x "$wine" ] || { echo "no $wine: run scripts/setup.sh" >&2; exit 1; }
+# The private root's i386 libraries include its libasound2.
+. "$(dirname "$0")/env.sh"
 if [ -n "$script" ]; then
   [ -x "$fs9/fs9host.exe" ] || { echo "no $fs9/fs9host.exe: build the win64 and win32 presets" >&2; exit 1; }
 else
@@ -56,9 +45,7 @@ ASOUNDRC
 
 rm -rf "$prefix/drive_c/FS9"
 cp -r "$fs9" "$prefix/drive_c/FS9"
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" HOME=$home
-# As tests/run_wine.sh: wine's own allocations kept off fs9host's addresses.
-export WINEPRELOADRESERVE=00400000-0c000000
+export HOME=$home
 
 if [ -n "$script" ]; then
   actual=$home/actual.out
