@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "hostsim/host_process.h"
-#include "hostsim/sim_memory_log.h"
 #include "hostsim/sim_objects.h"
 #include "hostsim/sim_traffic.h"
 #include "shell/module_exports.h"
@@ -59,15 +58,7 @@ void Decommit(HostAddr addr, std::uint32_t size) {
     for (std::uint64_t p = addr >> kPageBits; p <= last && p < kPageCount; p++) GiveBack(std::uint32_t(p));
 }
 
-// Off but in tests that compare walks.
-static std::vector<MemoryCall>* g_callLog;
-
-void LogMemoryCalls(std::vector<MemoryCall>* log) {
-    g_callLog = log;
-}
-
 bool Readable(HostAddr addr, std::uint32_t size) {
-    if (g_callLog) g_callLog->push_back(MemoryCall{false, addr, size});
     if (std::uint64_t(addr) + size > (std::uint64_t(1) << 32)) return false;
     if (size == 0) return true;
     if (size <= kPageSize - (addr & (kPageSize - 1))) return g_pages[addr >> kPageBits] != nullptr;
@@ -94,7 +85,6 @@ static void EachPiece(HostAddr addr, std::uint32_t size, Fn fn) {
 }
 
 void Read(HostAddr addr, void* out, std::uint32_t size) {
-    if (g_callLog) g_callLog->push_back(MemoryCall{true, addr, size});
     // Most reads lie in one committed page.
     const std::uint32_t inPage = addr & (kPageSize - 1);
     if (inPage + std::uint64_t(size) <= kPageSize) {

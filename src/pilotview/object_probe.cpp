@@ -288,10 +288,11 @@ static inline bool SurelyMissed(const ObjectProbe& probe, const float point[3], 
     const double dLon = double(point[1]) * kDegToRad - probe.longitudeRad;
     const double aLat = std::fabs(dLat), aLon = std::fabs(dLon);
     // Written so that NaN fails too.
-    if (!(aLat <= kNearAngle && aLon <= kNearAngle && std::fabs(point[2]) <= 1e6f)) return false;
-    const double r = kEarthRadius + double(point[2]);  // positive: the altitude is within 1000 km
+    if (!(aLat <= kNearAngle && aLon <= kNearAngle)) return false;
+    const double r = kEarthRadius + double(point[2]);
     const double m = aLat > aLon ? aLat : aLon;
-    const double slack = r * (2.0 * m * m + 1e-12 * m);
+    // An altitude that is not a number leaves nothing to compare below.
+    const double slack = std::fabs(r) * (2.0 * m * m + 1e-12 * m);
     const double x = std::fabs(double(sphere[0]) + r * probe.cosLatitude * dLon) * (1.0 - 1e-12) - slack;
     const double z = std::fabs(double(sphere[2]) + r * dLat) * (1.0 - 1e-12) - slack;
     // A centre that is not a number is missed by both tests; its part counts 0 here.
@@ -325,7 +326,7 @@ static bool TestTriangles(Trace* t, std::uint64_t at, Vec3 origin) {
 
 // Runs one block's records; false when the trace must end (a bound, memory
 // that cannot be read), true when the block ended by itself.
-static bool TraceBlock(Trace* t, std::uint64_t block, Vec3 start, int depth) {
+static bool TraceBlock(Trace* t, std::uint64_t block, const Vec3& start, int depth) {
     BlockPoints p;
     p.local = start;
     p.origin = start;
@@ -349,11 +350,9 @@ static bool TraceBlock(Trace* t, std::uint64_t block, Vec3 start, int depth) {
             break;
         }
         case kDrawReferencePoint: {
-            float point[3];
-            if (!Fetch(&t->reader, at + 2, point, sizeof point)) return false;
             // An origin still due is the last sphere's with the old offset.
             OriginOf(t, &p);
-            std::memcpy(p.point, point, sizeof point);
+            if (!Fetch(&t->reader, at + 2, p.point, sizeof p.point)) return false;
             p.localDue = true;
             at += kReferencePointRecordSize;
             break;
@@ -401,7 +400,7 @@ static bool VerticalRay(const ObjectProbe& probe) {
 
 // One trace from the top block; the trace record holds the probe and the
 // quick test's leave, and is set afresh here apart from them.
-static int RunTrace(Trace* t, HostAddr block, Vec3 start) {
+static int RunTrace(Trace* t, HostAddr block, const Vec3& start) {
     ObjectProbe* probe = t->probe;
     const int records = kProbeRecordLimit - probe->recordsVisited;
     const int triangles = kProbeTriangleLimit - probe->trianglesTested;

@@ -2,7 +2,9 @@
 // plain form it was first written in, kept below as it was: the same
 // scenes, hostile blocks and probes given to both must give the same
 // answer to the bit, the same work counts and the same calls on host
-// memory (every readability test and every read, in order). The probe has
+// memory (every readability test and every read, in order: this test's
+// executable is linked with the two seam functions wrapped, see
+// tests/CMakeLists.txt, so that they pass through here). The probe has
 // since learned to skip work whose outcome is certain; this is what keeps
 // that honest, with spheres placed on the very edge of the test.
 #include <gtest/gtest.h>
@@ -15,7 +17,6 @@
 
 #include "host/host_access.h"
 #include "hostsim/host_process.h"
-#include "hostsim/sim_memory_log.h"
 #include "hostsim/sim_objects.h"
 #include "pilotview/object_probe.h"
 #include "pilotview/walker_view.h"
@@ -369,6 +370,35 @@ int ProbeObjectSurface(HostgateContext* g, ObjectProbe* probe) {
 
 }  // namespace earlier
 
+// [SECTION] The memory seam's calls, noted on their way
+
+namespace {
+
+struct MemoryCall {
+    bool read;  // false: a readability test
+    HostAddr addr;
+    std::uint32_t size;
+    bool operator==(const MemoryCall&) const = default;
+};
+
+std::vector<MemoryCall>* g_calls;  // null: nothing noted
+
+}  // namespace
+
+// The linker's names of PlatHostReadable and PlatHostRead, wrapped.
+extern "C" int __real__Z16PlatHostReadablejj(HostAddr addr, std::uint32_t size);
+extern "C" void __real__Z12PlatHostReadjPvj(HostAddr addr, void* out, std::uint32_t size);
+
+extern "C" int __wrap__Z16PlatHostReadablejj(HostAddr addr, std::uint32_t size) {
+    if (g_calls) g_calls->push_back(MemoryCall{false, addr, size});
+    return __real__Z16PlatHostReadablejj(addr, size);
+}
+
+extern "C" void __wrap__Z12PlatHostReadjPvj(HostAddr addr, void* out, std::uint32_t size) {
+    if (g_calls) g_calls->push_back(MemoryCall{true, addr, size});
+    __real__Z12PlatHostReadjPvj(addr, out, size);
+}
+
 // [SECTION] Both probes side by side
 
 namespace {
@@ -378,10 +408,10 @@ struct Outcome {
     double best;
     int looked, records, triangles, cut;
     std::uint32_t pages[16];
-    std::vector<hostsim::MemoryCall> calls;
+    std::vector<MemoryCall> calls;
 };
 
-Outcome OutcomeOf(int result, const ObjectProbe& p, std::vector<hostsim::MemoryCall> calls) {
+Outcome OutcomeOf(int result, const ObjectProbe& p, std::vector<MemoryCall> calls) {
     Outcome o{result, p.bestDistance, p.objectsLooked, p.recordsVisited, p.trianglesTested, p.tracesCut, {}, {}};
     std::memcpy(o.pages, p.readablePages, sizeof o.pages);
     o.calls = std::move(calls);
@@ -391,15 +421,15 @@ Outcome OutcomeOf(int result, const ObjectProbe& p, std::vector<hostsim::MemoryC
 // Whole probes, or one block traced alone when block is not 0.
 Outcome Run(bool now, HostgateContext* g, const ObjectProbe& start, HostAddr block = 0, Vec3 from = {}) {
     ObjectProbe probe = start;
-    std::vector<hostsim::MemoryCall> calls;
-    hostsim::LogMemoryCalls(&calls);
+    std::vector<MemoryCall> calls;
+    g_calls = &calls;
     int result = 0;
     if (block == 0) {
         result = now ? ProbeObjectSurface(g, &probe) : earlier::ProbeObjectSurface(g, &probe);
     } else {
         result = now ? TraceObjectBlock(g, block, from, &probe) : earlier::TraceObjectBlock(g, block, from, &probe);
     }
-    hostsim::LogMemoryCalls(nullptr);
+    g_calls = nullptr;
     return OutcomeOf(result, probe, std::move(calls));
 }
 
@@ -421,6 +451,7 @@ double ExpectSame(HostgateContext* g, const ObjectProbe& probe, const char* what
     EXPECT_EQ(now.triangles, was.triangles) << what << " " << round;
     EXPECT_EQ(now.cut, was.cut) << what << " " << round;
     EXPECT_EQ(std::memcmp(now.pages, was.pages, sizeof now.pages), 0) << what << " " << round;
+    EXPECT_FALSE(was.calls.empty()) << what << " " << round << ": the seam's calls were not noted";
     EXPECT_EQ(now.calls.size(), was.calls.size()) << what << " " << round;
     EXPECT_TRUE(now.calls == was.calls) << what << " " << round;
     return was.best;
