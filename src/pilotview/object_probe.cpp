@@ -158,8 +158,14 @@ static bool ProbePagesReadable(ObjectProbe* probe, std::uint32_t first, std::uin
 static inline bool ProbeReadable(ObjectProbe* probe, HostAddr addr, std::uint32_t size) {
     const std::uint32_t first = addr >> kPageBits;
     const std::uint64_t last = (std::uint64_t(addr) + size - 1) >> kPageBits;
-    // One page below the top of the address space (a size of 0 may pass too: it is always readable).
-    if (last == first && probe->readablePages[first & 15] == first + 1) return true;
+    if (last == first) {
+        // One page, below the top of the address space (a size of 0 may come here too: it is always readable).
+        std::uint32_t& slot = probe->readablePages[first & 15];
+        if (slot == first + 1 || size == 0) return true;
+        if (!PlatHostReadable(first << kPageBits, 1u << kPageBits)) return false;
+        slot = first + 1;
+        return true;
+    }
     if (size == 0) return true;
     if (std::uint64_t(addr) + size > (std::uint64_t(1) << 32)) return false;
     return ProbePagesReadable(probe, first, std::uint32_t(last));
@@ -276,26 +282,28 @@ static constexpr double kNearAngle = 0.01;
 // along the y axis through the frame's origin. For such a ray that test
 // misses whenever x^2 + z^2 of the centre (its squared distance from the
 // ray) exceeds 2 r^2, whatever y is; it takes x and z from the local offset.
-// Here they are taken from the first terms of its series instead:
-// x = R cos(lat0) dLon and z = R dLat, which for angles up to m = kNearAngle
-// differ from the offset's by less than R (1.01 m^2) and R (0.51 m^2), its
-// rounding included. Less than the slack of 2 R m^2 and a relative 1e-12
-// and the squares compared with a margin of 1e-9: a miss here is a miss
-// there, and anything else (far, hostile, not finite) goes to the full test.
-// Holds for any sine and cosine of the probe's latitude no larger than 1.
+// Here they are taken from the first terms of that offset's series instead,
+// x = R cos(lat0) dLon and z = R dLat (R = the earth's radius + the point's
+// altitude), which for angles up to m = kNearAngle differ from the
+// offset's, its rounding included, by less than |R| 1.01 m^2 and
+// |R| 0.51 m^2. With a slack of |R| (2 m^2 + 1e-12 m), a relative 1e-12 on
+// the distances and a margin of 1e-9 on the comparison, a miss here is a
+// miss there; anything else (far, hostile, not finite) goes to the full
+// test. It needs no more of the probe's latitude than a sine and cosine no
+// larger than 1.
 static inline bool SurelyMissed(const ObjectProbe& probe, const float point[3], const float sphere[4]) {
     const double dLat = double(point[0]) * kDegToRad - probe.latitudeRad;
     const double dLon = double(point[1]) * kDegToRad - probe.longitudeRad;
     const double aLat = std::fabs(dLat), aLon = std::fabs(dLon);
     // Written so that NaN fails too.
     if (!(aLat <= kNearAngle && aLon <= kNearAngle)) return false;
-    const double r = kEarthRadius + double(point[2]);
+    const double R = kEarthRadius + double(point[2]);
     const double m = aLat > aLon ? aLat : aLon;
     // An altitude that is not a number leaves nothing to compare below.
-    const double slack = std::fabs(r) * (2.0 * m * m + 1e-12 * m);
-    const double x = std::fabs(double(sphere[0]) + r * probe.cosLatitude * dLon) * (1.0 - 1e-12) - slack;
-    const double z = std::fabs(double(sphere[2]) + r * dLat) * (1.0 - 1e-12) - slack;
-    // A centre that is not a number is missed by both tests; its part counts 0 here.
+    const double slack = std::fabs(R) * (2.0 * m * m + 1e-12 * m);
+    const double x = std::fabs(double(sphere[0]) + R * probe.cosLatitude * dLon) * (1.0 - 1e-12) - slack;
+    const double z = std::fabs(double(sphere[2]) + R * dLat) * (1.0 - 1e-12) - slack;
+    // A part that is not a number counts 0: no square is smaller.
     const double x2 = x > 0.0 ? x * x : 0.0;
     const double z2 = z > 0.0 ? z * z : 0.0;
     const double radius = sphere[3];
@@ -331,8 +339,6 @@ static bool TraceBlock(Trace* t, std::uint64_t block, const Vec3& start, int dep
     p.local = start;
     p.origin = start;
     p.localDue = p.originDue = false;
-    std::memset(p.point, 0, sizeof p.point);
-    std::memset(p.centre, 0, sizeof p.centre);
     std::uint64_t at = block;
     for (;;) {
         if (!TakeRecord(t)) return false;
@@ -392,15 +398,16 @@ static bool TraceBlock(Trace* t, std::uint64_t block, const Vec3& start, int dep
     }
 }
 
-// Whether the quick sphere test may be used for this probe (see SurelyMissed).
+// Whether the quick sphere test may be used for this probe's ray (see SurelyMissed).
 static bool VerticalRay(const ObjectProbe& probe) {
     return probe.rayOrigin.x == 0.0 && probe.rayOrigin.z == 0.0 && probe.rayDirection.x == 0.0 &&
            probe.rayDirection.z == 0.0 && std::fabs(probe.sinLatitude) <= 1.0 && std::fabs(probe.cosLatitude) <= 1.0;
 }
 
-// One trace from the top block; the trace record holds the probe and the
-// quick test's leave, and is set afresh here apart from them.
-static int RunTrace(Trace* t, HostAddr block, const Vec3& start) {
+// One trace from a top block. The trace record comes with its probe and
+// whether the quick sphere test may be used; the rest is set here. Inlined
+// into the object loop, where its set-up is a good part of an object's cost.
+[[gnu::always_inline]] static inline int RunTrace(Trace* t, HostAddr block, const Vec3& start) {
     ObjectProbe* probe = t->probe;
     const int records = kProbeRecordLimit - probe->recordsVisited;
     const int triangles = kProbeTriangleLimit - probe->trianglesTested;
