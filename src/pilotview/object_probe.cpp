@@ -143,17 +143,32 @@ double IntersectTriangle(const ObjectTriangle& triangle, const Ray& ray, Vec3 or
 static constexpr std::uint32_t kPageBits = 12;  // the host's 4 KiB pages
 
 // The seam's readability test, a page at a time, each page once a probe.
-static bool ProbeReadable(ObjectProbe* probe, HostAddr addr, std::uint32_t size) {
-    if (size == 0) return true;
-    if (std::uint64_t(addr) + size > (std::uint64_t(1) << 32)) return false;
-    const std::uint32_t last = std::uint32_t((std::uint64_t(addr) + size - 1) >> kPageBits);
-    for (std::uint32_t page = addr >> kPageBits; page <= last; page++) {
+static bool ProbePagesReadable(ObjectProbe* probe, std::uint32_t first, std::uint32_t last) {
+    for (std::uint32_t page = first; page <= last; page++) {
         std::uint32_t& slot = probe->readablePages[page & 15];
         if (slot == page + 1) continue;
         if (!PlatHostReadable(page << kPageBits, 1u << kPageBits)) return false;
         slot = page + 1;
     }
     return true;
+}
+
+// Nearly every test asks for one page already found readable: that answer
+// needs no call.
+static inline bool ProbeReadable(ObjectProbe* probe, HostAddr addr, std::uint32_t size) {
+    const std::uint32_t first = addr >> kPageBits;
+    const std::uint64_t last = (std::uint64_t(addr) + size - 1) >> kPageBits;
+    if (last == first) {
+        // One page, below the top of the address space (a size of 0 may come here too: it is always readable).
+        std::uint32_t& slot = probe->readablePages[first & 15];
+        if (slot == first + 1 || size == 0) return true;
+        if (!PlatHostReadable(first << kPageBits, 1u << kPageBits)) return false;
+        slot = first + 1;
+        return true;
+    }
+    if (size == 0) return true;
+    if (std::uint64_t(addr) + size > (std::uint64_t(1) << 32)) return false;
+    return ProbePagesReadable(probe, first, std::uint32_t(last));
 }
 
 // One trace's view of host memory: reads inside the window only, each
@@ -179,9 +194,9 @@ static void OpenReader(BlockReader* r, ObjectProbe* probe, HostAddr top) {
 // Bytes staged at a time for records; triangle lists stage more.
 static constexpr std::uint32_t kRecordStage = 64;
 
-// Stage up to `stage` bytes from addr (at least size) and copy size of them;
-// false when they leave the window or cannot be read.
-static bool Stage(BlockReader* r, std::uint64_t addr, void* out, std::uint32_t size, std::uint32_t stage) {
+// Stage up to `stage` bytes from addr (at least size); false when they
+// leave the window or cannot be read.
+static bool Stage(BlockReader* r, std::uint64_t addr, std::uint32_t size, std::uint32_t stage) {
     if (addr < r->low || addr + size > r->high) return false;
     std::uint64_t chunk = stage > size ? stage : size;
     if (chunk > sizeof r->buffer) chunk = sizeof r->buffer;
@@ -194,19 +209,22 @@ static bool Stage(BlockReader* r, std::uint64_t addr, void* out, std::uint32_t s
     PlatHostRead(HostAddr(addr), r->buffer, std::uint32_t(chunk));
     r->bufferAt = addr;
     r->bufferLength = std::uint32_t(chunk);
-    std::memcpy(out, r->buffer, size);
     return true;
 }
 
-// Copy size bytes at addr, from the staged bytes when they hold them (they
-// lie in the window and were readable), else staging afresh.
+// Copy size bytes at addr from the staged bytes (they lie in the window and
+// were readable), staging afresh when they do not hold them. Inline, so
+// that the copy has its size known where it is made.
 static inline bool Fetch(BlockReader* r, std::uint64_t addr, void* out, std::uint32_t size,
                          std::uint32_t stage = kRecordStage) {
-    if (addr >= r->bufferAt && addr + size <= r->bufferAt + r->bufferLength) {
-        std::memcpy(out, r->buffer + (addr - r->bufferAt), size);
-        return true;
+    // Below the staged bytes the difference wraps to far more than they hold.
+    std::uint64_t offset = addr - r->bufferAt;
+    if (offset >= r->bufferLength || r->bufferLength - offset < size) {
+        if (!Stage(r, addr, size, stage)) return false;
+        offset = 0;
     }
-    return Stage(r, addr, out, size, stage);
+    std::memcpy(out, r->buffer + offset, size);
+    return true;
 }
 
 template <typename T>
@@ -221,10 +239,75 @@ struct Trace {
     BlockReader reader;
     int recordsLeft;    // the lesser of the trace's limit and what the frame has left
     int trianglesLeft;
+    bool vertical;      // the ray runs along the y axis through the frame's origin, as the probe's does
 };
 
 static inline bool TakeRecord(Trace* t) {
     return t->recordsLeft-- > 0;
+}
+
+// The two points of a block. Placing a reference point is the dearest
+// arithmetic of the walk and most spheres are far from the ray, so both are
+// worked out only when something uses them: a sphere the quick test below
+// cannot settle, a triangle list, a sub-block. They are worked out from the
+// same numbers by the same operations, so they are the same to the bit.
+struct BlockPoints {
+    Vec3 local, origin;
+    bool localDue, originDue;  // still to be worked out from point, and from centre + local
+    float point[3];            // the reference point: latitude, longitude, altitude
+    float centre[3];           // the last sphere's centre
+};
+
+static inline Vec3 LocalOf(const Trace* t, BlockPoints* p) {
+    if (p->localDue) {
+        p->local = ProbeLocalOffset(*t->probe, p->point[0], p->point[1], p->point[2]);
+        p->localDue = false;
+    }
+    return p->local;
+}
+
+static inline Vec3 OriginOf(const Trace* t, BlockPoints* p) {
+    if (p->originDue) {
+        p->origin = Plus(Vec3{p->centre[0], p->centre[1], p->centre[2]}, LocalOf(t, p));
+        p->originDue = false;
+    }
+    return p->origin;
+}
+
+// Reference points within this angle of the probe (about 64 km) take the quick test.
+static constexpr double kNearAngle = 0.01;
+
+// True only when the sphere test of RayNearSphere is certain to miss the
+// sphere whose centre is given relative to the reference point, for a ray
+// along the y axis through the frame's origin. For such a ray that test
+// misses whenever x^2 + z^2 of the centre (its squared distance from the
+// ray) exceeds 2 r^2, whatever y is; it takes x and z from the local offset.
+// Here they are taken from the first terms of that offset's series instead,
+// x = R cos(lat0) dLon and z = R dLat (R = the earth's radius + the point's
+// altitude), which for angles up to m = kNearAngle differ from the
+// offset's, its rounding included, by less than |R| 1.01 m^2 and
+// |R| 0.51 m^2. With a slack of |R| (2 m^2 + 1e-12 m), a relative 1e-12 on
+// the distances and a margin of 1e-9 on the comparison, a miss here is a
+// miss there; anything else (far, hostile, not finite) goes to the full
+// test. It needs no more of the probe's latitude than a sine and cosine no
+// larger than 1.
+static inline bool SurelyMissed(const ObjectProbe& probe, const float point[3], const float sphere[4]) {
+    const double dLat = double(point[0]) * kDegToRad - probe.latitudeRad;
+    const double dLon = double(point[1]) * kDegToRad - probe.longitudeRad;
+    const double aLat = std::fabs(dLat), aLon = std::fabs(dLon);
+    // Written so that NaN fails too.
+    if (!(aLat <= kNearAngle && aLon <= kNearAngle)) return false;
+    const double R = kEarthRadius + double(point[2]);
+    const double m = aLat > aLon ? aLat : aLon;
+    // An altitude that is not a number leaves nothing to compare below.
+    const double slack = std::fabs(R) * (2.0 * m * m + 1e-12 * m);
+    const double x = std::fabs(double(sphere[0]) + R * probe.cosLatitude * dLon) * (1.0 - 1e-12) - slack;
+    const double z = std::fabs(double(sphere[2]) + R * dLat) * (1.0 - 1e-12) - slack;
+    // A part that is not a number counts 0: no square is smaller.
+    const double x2 = x > 0.0 ? x * x : 0.0;
+    const double z2 = z > 0.0 ? z * z : 0.0;
+    const double radius = sphere[3];
+    return x2 + z2 > 2.0 * (radius * radius) * (1.0 + 1e-9);
 }
 
 static bool TestTriangles(Trace* t, std::uint64_t at, Vec3 origin) {
@@ -251,8 +334,11 @@ static bool TestTriangles(Trace* t, std::uint64_t at, Vec3 origin) {
 
 // Runs one block's records; false when the trace must end (a bound, memory
 // that cannot be read), true when the block ended by itself.
-static bool TraceBlock(Trace* t, std::uint64_t block, Vec3 start, int depth) {
-    Vec3 local = start, origin = start;
+static bool TraceBlock(Trace* t, std::uint64_t block, const Vec3& start, int depth) {
+    BlockPoints p;
+    p.local = start;
+    p.origin = start;
+    p.localDue = p.originDue = false;
     std::uint64_t at = block;
     for (;;) {
         if (!TakeRecord(t)) return false;
@@ -265,14 +351,15 @@ static bool TraceBlock(Trace* t, std::uint64_t block, Vec3 start, int depth) {
             if (depth >= kBlockDepthLimit) return false;
             // Offsets wrap as the host's 32-bit addresses do.
             const std::uint64_t sub = HostAddr(std::uint32_t(at) + offset);
-            if (!TraceBlock(t, sub, origin, depth + 1)) return false;
+            if (!TraceBlock(t, sub, OriginOf(t, &p), depth + 1)) return false;
             at += kSubBlockRecordSize;
             break;
         }
         case kDrawReferencePoint: {
-            float point[3];
-            if (!Fetch(&t->reader, at + 2, point, sizeof point)) return false;
-            local = ProbeLocalOffset(*t->probe, point[0], point[1], point[2]);
+            // An origin still due is the last sphere's with the old offset.
+            OriginOf(t, &p);
+            if (!Fetch(&t->reader, at + 2, p.point, sizeof p.point)) return false;
+            p.localDue = true;
             at += kReferencePointRecordSize;
             break;
         }
@@ -286,13 +373,20 @@ static bool TraceBlock(Trace* t, std::uint64_t block, Vec3 start, int depth) {
             std::memcpy(&length, record, 2);
             std::memcpy(&skip, record + 2, 4);
             std::memcpy(sphere, record + 8, sizeof sphere);
-            origin = Plus(Vec3{sphere[0], sphere[1], sphere[2]}, local);
-            const bool hit = RayNearSphere(*t->probe, origin, sphere[3]);
+            bool hit = false;
+            if (t->vertical && p.localDue && SurelyMissed(*t->probe, p.point, sphere)) {
+                std::memcpy(p.centre, sphere, sizeof p.centre);
+                p.originDue = true;
+            } else {
+                p.origin = Plus(Vec3{sphere[0], sphere[1], sphere[2]}, LocalOf(t, &p));
+                p.originDue = false;
+                hit = RayNearSphere(*t->probe, p.origin, sphere[3]);
+            }
             at = HostAddr(std::uint32_t(at) + (hit ? std::uint32_t(length) : skip));
             break;
         }
         case kDrawTriangles: {
-            if (!TestTriangles(t, at, origin)) return false;
+            if (!TestTriangles(t, at, OriginOf(t, &p))) return false;
             std::uint32_t count = 0;
             FetchAt(&t->reader, at + 2, &count);
             at += kTriangleListHeaderSize + std::uint64_t(count) * sizeof(ObjectTriangle);
@@ -304,45 +398,65 @@ static bool TraceBlock(Trace* t, std::uint64_t block, Vec3 start, int depth) {
     }
 }
 
-int TraceObjectBlock(HostgateContext*, HostAddr block, Vec3 start, ObjectProbe* probe) {
-    Trace t;
-    t.probe = probe;
+// Whether the quick sphere test may be used for this probe's ray (see SurelyMissed).
+static bool VerticalRay(const ObjectProbe& probe) {
+    return probe.rayOrigin.x == 0.0 && probe.rayOrigin.z == 0.0 && probe.rayDirection.x == 0.0 &&
+           probe.rayDirection.z == 0.0 && std::fabs(probe.sinLatitude) <= 1.0 && std::fabs(probe.cosLatitude) <= 1.0;
+}
+
+// One trace from a top block. The trace record comes with its probe and
+// whether the quick sphere test may be used; the rest is set here. Inlined
+// into the object loop, where its set-up is a good part of an object's cost.
+[[gnu::always_inline]] static inline int RunTrace(Trace* t, HostAddr block, const Vec3& start) {
+    ObjectProbe* probe = t->probe;
     const int records = kProbeRecordLimit - probe->recordsVisited;
     const int triangles = kProbeTriangleLimit - probe->trianglesTested;
-    t.recordsLeft = records < kTraceRecordLimit ? records : kTraceRecordLimit;
-    t.trianglesLeft = triangles < kTraceTriangleLimit ? triangles : kTraceTriangleLimit;
-    const int recordBudget = t.recordsLeft, triangleBudget = t.trianglesLeft;
-    OpenReader(&t.reader, probe, block);
-    const bool ended = TraceBlock(&t, block, start, 0);
+    t->recordsLeft = records < kTraceRecordLimit ? records : kTraceRecordLimit;
+    t->trianglesLeft = triangles < kTraceTriangleLimit ? triangles : kTraceTriangleLimit;
+    const int recordBudget = t->recordsLeft, triangleBudget = t->trianglesLeft;
+    OpenReader(&t->reader, probe, block);
+    const bool ended = TraceBlock(t, block, start, 0);
     // A refused record counted itself below zero.
-    probe->recordsVisited += recordBudget - (t.recordsLeft < 0 ? 0 : t.recordsLeft);
-    probe->trianglesTested += triangleBudget - t.trianglesLeft;
+    probe->recordsVisited += recordBudget - (t->recordsLeft < 0 ? 0 : t->recordsLeft);
+    probe->trianglesTested += triangleBudget - t->trianglesLeft;
     if (ended) return 1;
     probe->tracesCut++;
     return 0;
+}
+
+int TraceObjectBlock(HostgateContext*, HostAddr block, Vec3 start, ObjectProbe* probe) {
+    Trace t;
+    t.probe = probe;
+    t.vertical = VerticalRay(*probe);
+    return RunTrace(&t, block, start);
 }
 
 // [SECTION] Objects
 
 // The drawing block of a model header, or 0. Of the 200 bytes tested only
 // the magic and the tag table are read.
-static HostAddr FindModelBlock(ObjectProbe* probe, HostAddr model) {
+static inline HostAddr FindModelBlock(ObjectProbe* probe, HostAddr model) {
     if (!ProbeReadable(probe, model, kModelHeaderSize)) return 0;
     std::uint8_t header[kModelHeaderSize];
     PlatHostRead(model + kModelMagic, header + kModelMagic, kModelHeaderSize - kModelMagic);
     if (std::memcmp(header + kModelMagic, "PNTR", 4) != 0) return 0;
     std::uint32_t count = 0;
     std::memcpy(&count, header + kModelTagCount, 4);
-    for (std::uint32_t i = 0; i < count && i < kModelTagLimit; i++) {
+    if (count > kModelTagLimit) count = kModelTagLimit;
+    // The items inside the tested header, then those past it, tested one by one.
+    constexpr std::uint32_t kItemsInHeader = (kModelHeaderSize - kModelTagTable) / 8;
+    const std::uint32_t inHeader = count < kItemsInHeader ? count : kItemsInHeader;
+    for (std::uint32_t i = 0; i < inHeader; i++) {
+        const std::uint8_t* item = header + kModelTagTable + 8 * i;
+        std::uint32_t offset = 0;
+        std::memcpy(&offset, item + 4, 4);
+        if (std::memcmp(item, "BLCK", 4) == 0 && offset != 0) return model + kModelTagTable + 8 * i + offset;
+    }
+    for (std::uint32_t i = inHeader; i < count; i++) {
         const std::uint32_t at = kModelTagTable + 8 * i;
         std::uint8_t item[8];
-        if (at + 8 <= kModelHeaderSize) {
-            std::memcpy(item, header + at, 8);
-        } else {
-            // Items past the tested header are tested one by one.
-            if (!ProbeReadable(probe, model + at, 8)) return 0;
-            PlatHostRead(model + at, item, 8);
-        }
+        if (!ProbeReadable(probe, model + at, 8)) return 0;
+        PlatHostRead(model + at, item, 8);
         std::uint32_t offset = 0;
         std::memcpy(&offset, item + 4, 4);
         if (std::memcmp(item, "BLCK", 4) == 0 && offset != 0) return model + at + offset;
@@ -363,6 +477,9 @@ int ProbeObjectSurface(HostgateContext* g, ObjectProbe* probe) {
     if (g->objectList == 0 || !PlatHostReadable(g->objectList, 16)) return 0;
     const std::uint32_t count = HostRead32(g->objectList);
     const HostAddr entries = HostRead32(g->objectList + 12);
+    Trace t;
+    t.probe = probe;
+    t.vertical = VerticalRay(*probe);
     for (std::uint32_t i = 0; i < count && i < std::uint32_t(kProbeObjectLimit); i++) {
         // The frame's budget is spent: the rest of the objects wait for the next frame.
         if (probe->recordsVisited >= kProbeRecordLimit || probe->trianglesTested >= kProbeTriangleLimit) break;
@@ -370,7 +487,7 @@ int ProbeObjectSurface(HostgateContext* g, ObjectProbe* probe) {
         const HostAddr entry = entries + i * kObjectEntrySize;
         if (!ProbeReadable(probe, entry, kObjectEntrySize)) continue;
         const HostAddr block = FindModelBlock(probe, HostRead32(entry + kObjectEntryModel));
-        if (block != 0) TraceObjectBlock(g, block, Vec3{0.0, 0.0, 0.0}, probe);
+        if (block != 0) RunTrace(&t, block, Vec3{0.0, 0.0, 0.0});
     }
     return 1;
 }
