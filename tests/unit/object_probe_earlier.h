@@ -1,5 +1,6 @@
-// object_probe_earlier.h - the object surface probe as it was first
-// written, kept unchanged (its functions in namespace earlier, marked
+// object_probe_earlier.h - the object surface probe's walk (readability
+// cache, staged reads, record tracing, model and object lookup) as it was
+// first written, kept unchanged (its functions in namespace earlier, marked
 // inline) so that the probe of today can be held against it: by
 // tests/unit/object_probe_earlier_test.cpp and by
 // fuzz/object_probe_earlier_fuzz.cpp.
@@ -15,40 +16,8 @@
 
 namespace earlier {
 
-// sin x and 1 - cos x; by their series for the small angles of nearby
-// objects (exact to the last bit below 0.05 rad, about 300 km), else by the
-// library. 1 - cos x is kept apart so that nothing cancels.
-static void SinAndVersine(double x, double* sine, double* versine) {
-    if (std::fabs(x) < 0.05) {
-        // Multiplications by the reciprocals: no division in the loop over objects.
-        const double x2 = x * x;
-        *sine = x * (1.0 - x2 * (1.0 / 6.0) * (1.0 - x2 * (1.0 / 20.0) * (1.0 - x2 * (1.0 / 42.0) *
-                                                                          (1.0 - x2 * (1.0 / 72.0)))));
-        *versine = x2 * 0.5 * (1.0 - x2 * (1.0 / 12.0) * (1.0 - x2 * (1.0 / 30.0) * (1.0 - x2 * (1.0 / 56.0) *
-                                                                                  (1.0 - x2 * (1.0 / 90.0)))));
-    } else {
-        const double half = std::sin(x / 2.0);
-        *sine = std::sin(x);
-        *versine = 2.0 * half * half;
-    }
-}
-
-// The reference point relative to the probe, both on the sphere with their
-// altitudes added, in the probe's frame (x east, y up, z north). Written
-// with the differences of latitude and longitude so that nearby points,
-// nearly all of them, need no library call and lose nothing to cancellation.
-inline Vec3 ProbeLocalOffset(const ObjectProbe& probe, double latitudeDeg, double longitudeDeg, double altitudeMetres) {
-    const double dLat = latitudeDeg * kDegToRad - probe.latitudeRad;
-    const double dLon = longitudeDeg * kDegToRad - probe.longitudeRad;
-    double sinDLat = 0, versDLat = 0, sinDLon = 0, versDLon = 0;
-    SinAndVersine(dLat, &sinDLat, &versDLat);
-    SinAndVersine(dLon, &sinDLon, &versDLon);
-    const double cosLat = probe.cosLatitude * (1.0 - versDLat) - probe.sinLatitude * sinDLat;
-    const double r = kEarthRadius + altitudeMetres;
-    return Vec3{r * cosLat * sinDLon,
-                (altitudeMetres - probe.altitude) - r * versDLat - r * cosLat * probe.cosLatitude * versDLon,
-                r * (sinDLat + cosLat * probe.sinLatitude * versDLon)};
-}
+// The reference point's offset and the triangle test were left as they
+// were: both probes share them (::ProbeLocalOffset, ::IntersectTriangle).
 
 // [SECTION] Sphere and triangle tests
 
@@ -80,44 +49,6 @@ static bool RayNearSphere(const ObjectProbe& probe, Vec3 centre, double radius) 
     // perpendicular part itself: no cancellation of two large squares.
     const Vec3 across = Minus(toCentre, Times(d, dd > 0.0 ? along / dd : 0.0));
     return DotOf(across, across) <= 2.0 * r2;
-}
-
-struct Projected {
-    double u, v;
-};
-
-// Drops the axis of the normal's largest component (x first, then y, then z on ties).
-static Projected Project(Vec3 p, int dropped) {
-    if (dropped == 0) return Projected{p.y, p.z};
-    if (dropped == 1) return Projected{p.z, p.x};
-    return Projected{p.x, p.y};
-}
-
-static double Cross2(Projected from, Projected to, Projected p) {
-    return (to.u - from.u) * (p.v - from.v) - (to.v - from.v) * (p.u - from.u);
-}
-
-inline double IntersectTriangle(const ObjectTriangle& triangle, const Ray& ray, Vec3 origin) {
-    Vec3 a = Plus(Vec3{triangle.a[0], triangle.a[1], triangle.a[2]}, origin);
-    Vec3 b = Plus(Vec3{triangle.b[0], triangle.b[1], triangle.b[2]}, origin);
-    const Vec3 c = Plus(Vec3{triangle.c[0], triangle.c[1], triangle.c[2]}, origin);
-    const Vec3 n{triangle.normal[0], triangle.normal[1], triangle.normal[2]};
-    const double ax = std::fabs(n.x), ay = std::fabs(n.y), az = std::fabs(n.z);
-    const int dropped = (ax >= ay && ax >= az) ? 0 : (ay >= az ? 1 : 2);
-    if (Cross2(Project(a, dropped), Project(b, dropped), Project(c, dropped)) < 0.0) {
-        const Vec3 swap = a;
-        a = b;
-        b = swap;
-    }
-    const double facing = DotOf(n, ray.direction);
-    if (!(std::fabs(facing) >= 1e-10)) return kProbeNoHit;
-    const double t = DotOf(n, Minus(a, ray.origin)) / facing;
-    // Written so that NaN fails too.
-    if (!(t >= 1e-10 && t <= kProbeNoHit)) return kProbeNoHit;
-    const Projected p = Project(Plus(ray.origin, Times(ray.direction, t)), dropped);
-    const Projected pa = Project(a, dropped), pb = Project(b, dropped), pc = Project(c, dropped);
-    const bool inside = Cross2(pa, pb, p) >= 0.0 && Cross2(pb, pc, p) >= 0.0 && Cross2(pc, pa, p) >= 0.0;
-    return inside ? t : kProbeNoHit;
 }
 
 // [SECTION] Guarded block reads
@@ -225,7 +156,7 @@ static bool TestTriangles(Trace* t, std::uint64_t at, Vec3 origin) {
             return false;
         }
         t->trianglesLeft--;
-        const double distance = earlier::IntersectTriangle(triangle, ray, origin);
+        const double distance = ::IntersectTriangle(triangle, ray, origin);
         if (distance < probe->bestDistance) probe->bestDistance = distance;
     }
     return true;
@@ -254,7 +185,7 @@ static bool TraceBlock(Trace* t, std::uint64_t block, Vec3 start, int depth) {
         case kDrawReferencePoint: {
             float point[3];
             if (!Fetch(&t->reader, at + 2, point, sizeof point)) return false;
-            local = earlier::ProbeLocalOffset(*t->probe, point[0], point[1], point[2]);
+            local = ::ProbeLocalOffset(*t->probe, point[0], point[1], point[2]);
             at += kReferencePointRecordSize;
             break;
         }

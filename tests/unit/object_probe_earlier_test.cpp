@@ -197,7 +197,7 @@ TEST_F(EarlierProbeTest, SpheresOnTheEdgeOfTheTestAreDecidedAlike) {
         const float alt = round % 7 == 0 ? float(unit(rng) * 2e6) : float(unit(rng) * 500.0);
         const float cx = float(unit(rng) * 300.0), cy = float(unit(rng) * 50.0), cz = float(unit(rng) * 300.0);
         // Where the sphere test places the centre, worked out as it does.
-        const Vec3 local = earlier::ProbeLocalOffset(probe, lat, lon, alt);
+        const Vec3 local = ProbeLocalOffset(probe, lat, lon, alt);
         const double ox = double(cx) + local.x, oz = double(cz) + local.z;
         float radius = float(std::sqrt((ox * ox + oz * oz) / 2.0));
         for (int step = round % 5 - 2; step != 0; step += step < 0 ? 1 : -1) {
