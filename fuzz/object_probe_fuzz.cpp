@@ -2,14 +2,20 @@
 // object surface probe. The input is laid into the substitute host's memory
 // as the drawing blocks of a few objects (and, for one of them, as its model
 // header); the probe then runs over them at a position taken from the input.
-// Every trace must end within its bounds and every hit be a real distance.
+// Every trace must end within its bounds and every hit be a real distance,
+// and the probe must agree with its earlier form
+// (tests/unit/object_probe_earlier.h) to the bit: the same answer, the same
+// work counts and the same cached pages, for the whole probe and for each
+// block traced alone.
 //
 // Input: byte 0 = number of objects (1..4) and flags, bytes 1..8 = the
 // probe's latitude and longitude as floats, the rest split evenly into the
 // objects' blocks. Flag 0x80: the first object's bytes are its model header
-// instead (its block then follows them).
+// too. Flag 0x40: the probe stands beside the first reference point found in
+// the first block, bytes 1..8 giving its distance from it (in thousandths of
+// a degree), so that there are near spheres for the quick sphere test to
+// settle.
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -18,6 +24,7 @@
 #include "hostsim/host_process.h"
 #include "hostsim/sim_objects.h"
 #include "pilotview/object_probe.h"
+#include "tests/unit/object_probe_earlier.h"
 
 namespace {
 
@@ -29,6 +36,14 @@ bool Prepare() {
 
 void Check(bool ok) {
     if (!ok) __builtin_trap();
+}
+
+void CheckSame(int was, const ObjectProbe& a, int now, const ObjectProbe& b) {
+    Check(was == now);
+    Check(std::memcmp(&a.bestDistance, &b.bestDistance, sizeof a.bestDistance) == 0);
+    Check(a.objectsLooked == b.objectsLooked && a.recordsVisited == b.recordsVisited);
+    Check(a.trianglesTested == b.trianglesTested && a.tracesCut == b.tracesCut);
+    Check(std::memcmp(a.readablePages, b.readablePages, sizeof a.readablePages) == 0);
 }
 
 }  // namespace
@@ -52,23 +67,42 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             hostsim::Write(model, bytes.data(), std::uint32_t(std::min<std::size_t>(bytes.size(), 0x100)));
         }
     }
+    double lat = position[0], lon = position[1];
+    if ((data[0] & 0x40) != 0) {
+        for (std::size_t at = 0; at + 14 <= share; at++) {
+            if (rest[at] == 0x02 && rest[at + 1] == 0xF0) {
+                float point[2];
+                std::memcpy(point, rest + at + 2, sizeof point);
+                lat = double(point[0]) + double(position[0]) * 1e-3;
+                lon = double(point[1]) + double(position[1]) * 1e-3;
+                break;
+            }
+        }
+    }
     HostgateContext g;
     std::memset(&g, 0, sizeof g);
     LocateHostModules(&g);
-    ObjectProbe probe;
-    InitObjectProbe(&probe, position[0], position[1], 0.0);
-    Check(ProbeObjectSurface(&g, &probe) == 1);
-    Check(probe.recordsVisited <= kProbeRecordLimit);
-    Check(probe.trianglesTested <= kProbeTriangleLimit);
-    Check(probe.objectsLooked <= objects);
-    const double best = probe.bestDistance;
+    ObjectProbe start;
+    InitObjectProbe(&start, lat, lon, 0.0);
+    ObjectProbe was = start, now = start;
+    const int wasResult = earlier::ProbeObjectSurface(&g, &was);
+    const int nowResult = ProbeObjectSurface(&g, &now);
+    Check(nowResult == 1);
+    Check(now.recordsVisited <= kProbeRecordLimit);
+    Check(now.trianglesTested <= kProbeTriangleLimit);
+    Check(now.objectsLooked <= objects);
+    const double best = now.bestDistance;
     Check(best == kProbeNoHit || (best >= 1e-10 && best < kProbeNoHit));
+    CheckSame(wasResult, was, nowResult, now);
     // Each block alone, as its own trace.
     for (const hostsim::ObjectOutline& o : hostsim::Objects()) {
-        InitObjectProbe(&probe, position[0], position[1], 0.0);
-        TraceObjectBlock(&g, o.block, Vec3{0.0, 0.0, 0.0}, &probe);
-        Check(probe.recordsVisited <= kTraceRecordLimit);
-        Check(probe.trianglesTested <= kTraceTriangleLimit);
+        was = start;
+        now = start;
+        const int wasTrace = earlier::TraceObjectBlock(&g, o.block, Vec3{0.0, 0.0, 0.0}, &was);
+        const int nowTrace = TraceObjectBlock(&g, o.block, Vec3{0.0, 0.0, 0.0}, &now);
+        Check(now.recordsVisited <= kTraceRecordLimit);
+        Check(now.trianglesTested <= kTraceTriangleLimit);
+        CheckSame(wasTrace, was, nowTrace, now);
     }
     return 0;
 }

@@ -3,7 +3,7 @@
 // first written, kept unchanged (its functions in namespace earlier, marked
 // inline) so that the probe of today can be held against it: by
 // tests/unit/object_probe_earlier_test.cpp and by
-// fuzz/object_probe_earlier_fuzz.cpp.
+// fuzz/object_probe_fuzz.cpp.
 #pragma once
 
 #include <cmath>
